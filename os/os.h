@@ -1,0 +1,182 @@
+// The one door to the operating system. Every path and text is narrow code
+// page 932 with Windows conventions (backslashes, drive letters). os/win32/
+// calls the real Windows functions; os/posix/ gives the same contract on
+// Linux: backslashes become slashes, names become UTF-8, each path component
+// is matched without regard to ASCII case, doubled separators count as one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace os {
+
+// Why the last failing call of this thread failed, in the terms a message to
+// the user needs.
+enum class Error { None, NotFound, AccessDenied, SharingViolation, DiskFull, Other };
+Error LastError();
+void SetLastError(Error e);
+
+// ---- Paths and folders --------------------------------------------------
+
+// Full path of the running executable.
+std::string ExecutablePath();
+
+// Presence test (_access with mode 0): true for files and folders alike.
+bool Exists(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+// Creates one folder level (_mkdir). False when it exists or cannot be made.
+bool MakeFolder(const std::string& path);
+
+// The Windows directory (GetWindowsDirectoryA). On Linux a stand-in folder
+// that the archive component never uses.
+std::string WindowsFolder();
+
+// Drive types, numbered as GetDriveTypeA numbers them.
+enum DriveType : int {
+  kDriveUnknown = 0,
+  kDriveNoRootDir = 1,
+  kDriveRemovable = 2,
+  kDriveFixed = 3,
+  kDriveRemote = 4,
+  kDriveCdRom = 5,
+  kDriveRamDisk = 6,
+};
+// GetDriveTypeA on `path` as given. On Linux every path is a fixed disk
+// unless SetRemovableForTesting says otherwise.
+int GetDriveType(const std::string& path);
+void SetRemovableForTesting(bool removable);
+
+// One entry of a wildcard listing.
+struct FindEntry {
+  std::string name;
+  bool directory = false;
+};
+// Lists what matches `pattern` (a folder followed by a wildcard name: '*'
+// any run of characters, '?' exactly one character, a double-byte character
+// counting as one; letters match without regard to case), in the order the
+// file system returns them. "." and ".." are included when they match, as
+// FindFirstFile returns them. Stops after `limit` entries.
+std::vector<FindEntry> FindFiles(const std::string& pattern, std::size_t limit = SIZE_MAX);
+
+// ---- Whole-file operations ----------------------------------------------
+
+// CopyFileA(from, to, FALSE): replaces an existing target (not a read-only one).
+bool CopyFileReplace(const std::string& from, const std::string& to);
+// Windows file attributes (FILE_ATTRIBUTE_* bits). On Linux only the
+// read-only bit (1) is meaningful: it stands for a missing owner write bit.
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+bool GetAttributes(const std::string& path, std::uint32_t& attributes);
+bool SetAttributes(const std::string& path, std::uint32_t attributes);
+bool RemoveFile(const std::string& path);
+// Moves `from` over `to` in one step, replacing `to` (MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; rename on POSIX).
+// A read-only `to` is replaced too when `replaceReadOnly` is set.
+bool ReplaceFile(const std::string& from, const std::string& to, bool replaceReadOnly = false);
+
+// Last-write date of a file in UTC, read through an exclusive, read-only open
+// (share mode 0, backup semantics). False when the open fails, for example
+// because another program holds the file open.
+struct Date {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+};
+bool LastWriteDateExclusive(const std::string& path, Date& date);
+// Sets a file's last-write time (UTC), for tests.
+bool SetLastWriteTime(const std::string& path, int year, int month, int day, int hour = 12);
+
+// ---- Streams -------------------------------------------------------------
+
+// Reads a text file line by line; a line end is CR LF or LF and is not part
+// of the line; a last line without a line end is still a line; a file that
+// ends with a line end yields no extra empty line.
+class LineReader {
+ public:
+  LineReader();
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // `exclusive` asks that no other program may open the file meanwhile
+  // (share mode 0 on Windows).
+  bool Open(const std::string& path, bool exclusive = false);
+  bool ReadLine(std::string& line);
+  // True when a read failed (as opposed to reaching the end).
+  bool Failed() const;
+  void Close();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Binary input.
+class InputFile {
+ public:
+  InputFile();
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool Open(const std::string& path);
+  // Reads up to `size` bytes; returns the count read, or -1 on an error.
+  long long Read(void* buffer, std::size_t size);
+  bool Seek(std::uint64_t offset);
+  // Size of the open file, or -1.
+  long long Size();
+  void Close();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Binary output to a new or truncated file.
+class OutputFile {
+ public:
+  OutputFile();
+  ~OutputFile();  // closes without flushing to disk
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  bool Create(const std::string& path);
+  bool Write(const void* data, std::size_t size);
+  bool Write(const std::string& data) { return Write(data.data(), data.size()); }
+  // Flushes the buffers and asks the system to put the data on the disk
+  // (FlushFileBuffers / fsync).
+  bool Flush();
+  bool Close();
+  bool IsOpen() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// ---- Profile strings -----------------------------------------------------
+
+// GetPrivateProfileStringA for one key: the value (cut to size - 1 bytes,
+// never inside a double-byte character) or `def` when the file, section or
+// key is missing. `size` 0 gives the empty string.
+std::string GetProfileString(const std::string& section, const std::string& key,
+                             const std::string& def, std::size_t size, const std::string& file);
+// WritePrivateProfileStringA for one key; false when the file cannot be written.
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file);
+
+// ---- Fault injection (Linux test builds) -----------------------------------
+
+// Kinds of operation that a test can make fail.
+enum class Op { Create, Write, Flush, Close, Rename, Copy, MakeFolder, ProfileWrite, SetAttributes, Remove, Count };
+// Makes the `nth` (counted from 1) operation of kind `op` from now on fail
+// with `error`; nth 0 switches injection off. Counts every operation so that a
+// test can learn how many a scenario performs. No effect on Windows.
+void InjectFault(Op op, int nth, Error error);
+void ClearFaults();
+int OperationCount(Op op);
+
+}  // namespace os

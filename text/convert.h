@@ -1,0 +1,14 @@
+// Conversion between code page 932 and UTF-8 (native build only: file names on
+// Linux and the terminal text of brelix-cli are UTF-8).
+#pragma once
+
+#include <string>
+
+namespace text {
+
+// Bytes that do not convert are replaced by '?' so that a name is never lost
+// whole; `ok` (when given) tells whether everything converted.
+std::string Cp932ToUtf8(const std::string& s, bool* ok = nullptr);
+std::string Utf8ToCp932(const std::string& s, bool* ok = nullptr);
+
+}  // namespace text
