@@ -1,0 +1,59 @@
+// The state of one update: the descriptor info.txt as loaded, the folder the
+// user chose and the product classification the run finds.
+#pragma once
+
+#include <string>
+
+constexpr int kMaxRecords = 100;
+constexpr int kUninstallKeyCount = 15;
+constexpr int kTitlePatternCount = 15;
+constexpr std::size_t kRecordFieldMaxBytes = 31;
+
+// Why a record line of the descriptor cannot be used. The session keeps the
+// first such line so that the run can refuse the medium before it changes
+// anything.
+enum class RecordFault {
+  None,
+  MissingField,   // fewer than four fields, or an empty one
+  FieldTooLong,   // a field longer than 31 bytes
+  TooManyRecords, // a 101st record line
+};
+
+struct UpdateSession {
+  std::string m_targetFolder;
+  std::string m_settingsFile;
+  std::string m_uninstallKeys[kUninstallKeyCount];
+  std::string m_masterAdjust;
+  std::string m_category;
+  std::string m_viewBitmap;
+  std::string m_notesBitmap;
+  std::string m_targetBitmap;
+  std::string m_confirmBitmap;
+  std::string m_notesText;
+  std::string m_targetText;
+  std::string m_archiveNames[kMaxRecords];
+  std::string m_subFolders[kMaxRecords];
+  std::string m_versionText;
+  int m_diskNumbers[kMaxRecords] = {};
+  int m_recordKinds[kMaxRecords] = {};
+  int m_recordCount = 0;
+  std::string m_titlePatterns[kTitlePatternCount];
+  int m_versionIndex = 0;
+
+  // First faulty record line, if any: its 1-based line number in info.txt
+  // and the kind of fault.
+  int m_faultyLine = 0;
+  RecordFault m_recordFault = RecordFault::None;
+};
+
+// Reads sourceDir + "info.txt" into the session. Returns 1 when the file was
+// opened and read, 0 when it does not open (every field then keeps its value).
+int LoadDescriptor(UpdateSession& session, const std::string& sourceDir);
+
+// Restores line breaks written as a TAB and one filler character: at most 100
+// times the first TAB becomes CR and the character after it LF. A TAB that is
+// the last character becomes CR LF (the text grows by one byte).
+void RestoreLineBreaks(std::string& text);
+
+// Text for a record fault, for messages ("" for None).
+const char* RecordFaultText(RecordFault fault);
