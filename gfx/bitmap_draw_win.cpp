@@ -1,0 +1,71 @@
+#include "gfx/bitmap_draw.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "gfx/bmp_read.h"
+
+namespace gfx {
+namespace {
+
+// Selects a palette into a context as a foreground palette and realizes it;
+// puts the previous one back and deletes its own (non-stock) palette at the end.
+class SelectedPalette {
+ public:
+  SelectedPalette(HDC dc, HPALETTE palette) : dc_(dc), palette_(palette) {
+    if (palette_) {
+      previous_ = SelectPalette(dc_, palette_, FALSE);
+      RealizePalette(dc_);
+    }
+  }
+  ~SelectedPalette() {
+    if (!palette_) return;
+    if (previous_) SelectPalette(dc_, previous_, FALSE);
+    if (palette_ != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) DeleteObject(palette_);
+  }
+  SelectedPalette(const SelectedPalette&) = delete;
+  SelectedPalette& operator=(const SelectedPalette&) = delete;
+
+ private:
+  HDC dc_;
+  HPALETTE palette_;
+  HPALETTE previous_ = nullptr;
+};
+
+}  // namespace
+
+HPALETTE CreateBitmapPalette(const BITMAPINFO* info, std::size_t blockSize) {
+  std::vector<PaletteColor> colors =
+      PaletteColors(reinterpret_cast<const std::uint8_t*>(info), blockSize);
+  if (colors.empty()) return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+
+  // LOGPALETTE: version, entry count, then one PALETTEENTRY per colour.
+  std::vector<std::uint8_t> memory(offsetof(LOGPALETTE, palPalEntry) + colors.size() * sizeof(PALETTEENTRY));
+  auto* logical = reinterpret_cast<LOGPALETTE*>(memory.data());
+  logical->palVersion = 0x300;
+  logical->palNumEntries = static_cast<WORD>(colors.size());
+  for (std::size_t i = 0; i < colors.size(); ++i) {
+    logical->palPalEntry[i].peRed = colors[i].red;
+    logical->palPalEntry[i].peGreen = colors[i].green;
+    logical->palPalEntry[i].peBlue = colors[i].blue;
+    logical->palPalEntry[i].peFlags = 0;
+  }
+  return CreatePalette(logical);
+}
+
+int DrawBitmapFile(HDC dc, const RECT& rect, const std::string& path, DWORD rop) {
+  std::vector<std::uint8_t> block(kInitialBlockSize);
+  std::uint16_t bitsOffset = 0;
+  if (!ReadBitmapFile(path, block, bitsOffset)) return 0;
+
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(block.data());
+  SelectedPalette palette(dc, CreateBitmapPalette(info, block.size()));
+  // The stretch mode is left as the context has it.
+  StretchDIBits(dc, rect.left, rect.top, rect.right, rect.bottom, 0, 0,
+                static_cast<int>(SourceWidth(block)), static_cast<int>(SourceHeight(block)),
+                block.data() + bitsOffset, info, DIB_RGB_COLORS, rop);
+  return 1;
+}
+
+}  // namespace gfx
