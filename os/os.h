@@ -47,7 +47,7 @@ enum DriveType : int {
 };
 // GetDriveTypeA on `path` as given. On Linux every path is a fixed disk
 // unless SetRemovableForTesting says otherwise.
-int GetDriveType(const std::string& path);
+int DriveTypeOf(const std::string& path);
 void SetRemovableForTesting(bool removable);
 
 // One entry of a wildcard listing.
@@ -75,7 +75,7 @@ bool RemoveFile(const std::string& path);
 // Moves `from` over `to` in one step, replacing `to` (MoveFileExA with
 // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; rename on POSIX).
 // A read-only `to` is replaced too when `replaceReadOnly` is set.
-bool ReplaceFile(const std::string& from, const std::string& to, bool replaceReadOnly = false);
+bool MoveReplace(const std::string& from, const std::string& to, bool replaceReadOnly = false);
 
 // Last-write date of a file in UTC, read through an exclusive, read-only open
 // (share mode 0, backup semantics). False when the open fails, for example
@@ -122,7 +122,9 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  bool Open(const std::string& path);
+  // `exclusive` asks that no other program may open the file meanwhile
+  // (share mode 0 on Windows; an exclusive advisory lock on Linux).
+  bool Open(const std::string& path, bool exclusive = false);
   // Reads up to `size` bytes; returns the count read, or -1 on an error.
   long long Read(void* buffer, std::size_t size);
   bool Seek(std::uint64_t offset);
@@ -162,10 +164,10 @@ class OutputFile {
 // GetPrivateProfileStringA for one key: the value (cut to size - 1 bytes,
 // never inside a double-byte character) or `def` when the file, section or
 // key is missing. `size` 0 gives the empty string.
-std::string GetProfileString(const std::string& section, const std::string& key,
+std::string GetProfileValue(const std::string& section, const std::string& key,
                              const std::string& def, std::size_t size, const std::string& file);
 // WritePrivateProfileStringA for one key; false when the file cannot be written.
-bool WriteProfileString(const std::string& section, const std::string& key,
+bool SetProfileValue(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file);
 
 // ---- Fault injection (Linux test builds) -----------------------------------

@@ -1,0 +1,131 @@
+// Loading of the update descriptor info.txt into an UpdateSession.
+#include <cstring>
+
+#include "engine/update_session.h"
+#include "os/os.h"
+#include "text/cp932.h"
+
+namespace {
+
+constexpr int kFixedLines = 42;
+constexpr int kMaxLineBreaks = 100;
+
+struct RecordFields {
+  std::string field[4];
+  RecordFault fault = RecordFault::None;
+};
+
+// Splits "disk,kind,name,subfolder". The subfolder runs to the end of the
+// line or to a fourth comma.
+RecordFields SplitRecord(const std::string& line) {
+  RecordFields r;
+  std::size_t start = 0;
+  int count = 0;
+  for (; count < 4; ++count) {
+    std::size_t comma = line.find(',', start);  // ',' is never a trail byte
+    if (count == 3 || comma == std::string::npos) {
+      r.field[count] = line.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      ++count;
+      break;
+    }
+    r.field[count] = line.substr(start, comma - start);
+    start = comma + 1;
+  }
+  if (count < 4) r.fault = RecordFault::MissingField;
+  for (auto& f : r.field) {
+    if (f.empty()) {
+      r.fault = RecordFault::MissingField;
+    } else if (f.size() > kRecordFieldMaxBytes) {
+      if (r.fault == RecordFault::None) r.fault = RecordFault::FieldTooLong;
+      f = text::CutToBytes(f, kRecordFieldMaxBytes);
+    }
+  }
+  return r;
+}
+
+void NoteFault(UpdateSession& s, int lineNumber, RecordFault fault) {
+  if (s.m_recordFault == RecordFault::None) {
+    s.m_recordFault = fault;
+    s.m_faultyLine = lineNumber;
+  }
+}
+
+}  // namespace
+
+void RestoreLineBreaks(std::string& text) {
+  std::size_t from = 0;
+  for (int n = 0; n < kMaxLineBreaks; ++n) {
+    std::size_t tab = text.find('\t', from);  // TAB is never a trail byte
+    if (tab == std::string::npos) return;
+    text[tab] = '\r';
+    if (tab + 1 == text.size()) {
+      text += '\n';
+    } else {
+      // The filler character becomes the line feed; a double-byte filler is
+      // replaced whole so that no stray trail byte is left behind.
+      text.replace(tab + 1, text::CharLength(text, tab + 1), "\n");
+    }
+    from = tab + 2;
+  }
+}
+
+const char* RecordFaultText(RecordFault fault) {
+  switch (fault) {
+    case RecordFault::None:
+      return "";
+    case RecordFault::MissingField:
+      return "4つの項目がそろっていません";
+    case RecordFault::FieldTooLong:
+      return "31バイトを超える項目があります";
+    case RecordFault::TooManyRecords:
+      return "インストール項目が100を超えています";
+  }
+  return "";
+}
+
+int LoadDescriptor(UpdateSession& s, const std::string& sourceDir) {
+  s.m_recordCount = 0;
+  os::LineReader reader;
+  if (!reader.Open(sourceDir + "info.txt")) return 0;
+
+  std::string lines[kFixedLines];
+  for (auto& line : lines) {
+    if (!reader.ReadLine(line)) line.clear();
+  }
+  for (int i = 0; i < kUninstallKeyCount; ++i) s.m_uninstallKeys[i] = lines[i];
+  s.m_targetFolder = lines[15];
+  s.m_masterAdjust = lines[17];
+  s.m_settingsFile = lines[18];
+  s.m_category = lines[19];
+  s.m_versionText = lines[20];
+  s.m_viewBitmap = lines[21];
+  s.m_notesBitmap = lines[22];
+  s.m_targetBitmap = lines[23];
+  s.m_confirmBitmap = lines[24];
+  s.m_notesText = lines[25];
+  s.m_targetText = lines[26];
+  for (int i = 0; i < kTitlePatternCount; ++i) s.m_titlePatterns[i] = lines[27 + i];
+
+  s.m_recordCount = 0;
+  s.m_faultyLine = 0;
+  s.m_recordFault = RecordFault::None;
+  std::string line;
+  for (int lineNumber = kFixedLines + 1; reader.ReadLine(line); ++lineNumber) {
+    if (s.m_recordCount == kMaxRecords) {
+      NoteFault(s, lineNumber, RecordFault::TooManyRecords);
+      break;
+    }
+    RecordFields r = SplitRecord(line);
+    if (r.fault != RecordFault::None) NoteFault(s, lineNumber, r.fault);
+    int k = s.m_recordCount;
+    s.m_diskNumbers[k] = text::AtoiLike(r.field[0]);
+    s.m_recordKinds[k] = text::AtoiLike(r.field[1]);
+    s.m_archiveNames[k] = text::UpperAscii(r.field[2]);
+    s.m_subFolders[k] = r.field[3];
+    ++s.m_recordCount;
+  }
+
+  RestoreLineBreaks(s.m_notesText);
+  RestoreLineBreaks(s.m_targetText);
+  return 1;
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Creates the project's Wine prefix on first use: Japanese font replacements,
+# no window-manager stalls under Xvfb, drive A: a floppy, D: a CD-ROM.
+# Safe to run again and from several processes at once.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+if [ -f "$WINEPREFIX/.brelix-ready" ]; then exit 0; fi
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if [ -f "$WINEPREFIX/.brelix-ready" ]; then exit 0; fi
+
+echo "wine-prefix: creating $WINEPREFIX" >&2
+rm -rf "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+for name in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+  reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAPGothic
+done
+for name in 'ＭＳ ゴシック' 'MS Gothic'; do
+  reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAGothic
+done
+reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+reg 'HKLM\Software\Wine\Drives' /v a: /d floppy
+reg 'HKLM\Software\Wine\Drives' /v d: /d cdrom
+mkdir -p "$WINEPREFIX/floppy" "$WINEPREFIX/cdrom"
+ln -sfn ../floppy "$WINEPREFIX/dosdevices/a:"
+ln -sfn ../cdrom "$WINEPREFIX/dosdevices/d:"
+wineserver -k || true
+wineserver -w || true
+touch "$WINEPREFIX/.brelix-ready"
