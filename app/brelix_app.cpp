@@ -1,0 +1,43 @@
+#include "app/brelix_app.h"
+
+#include <commctrl.h>
+
+#include "app/main_frame.h"
+#include "engine/source_dir.h"
+#include "res/resource.h"
+#include "winui/dialog.h"
+
+namespace {
+
+class CAboutDlg : public winui::Dialog {
+ public:
+  CAboutDlg() : winui::Dialog(IDD_ABOUTBOX) {}
+};
+
+}  // namespace
+
+CBrelixApp::CBrelixApp() = default;
+CBrelixApp::~CBrelixApp() = default;
+
+bool CBrelixApp::InitInstance() {
+  // Common controls with the visual styles the manifest asks for.
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  // Every file of the medium is found from here on, before any window exists.
+  DetermineSourceDir();
+
+  if (!CMainFrame::Register()) return false;
+  frame_ = std::make_unique<CMainFrame>();
+  if (!frame_->CreateFrame()) return false;
+  SetMainWindow(frame_->hwnd());
+  SetAccelerators(LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+  ShowWindow(frame_->hwnd(), SW_SHOW);
+  UpdateWindow(frame_->hwnd());
+  return true;
+}
+
+void CBrelixApp::OnAppAbout() {
+  CAboutDlg about;
+  about.DoModal();
+}
