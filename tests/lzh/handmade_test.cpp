@@ -1,0 +1,1 @@
+#include "tests/lzh/lzh_support.h"
