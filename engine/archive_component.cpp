@@ -1,0 +1,513 @@
+#include "engine/archive_component.h"
+
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "lzh/decoder.h"
+#include "os/archive_io.h"
+#include "os/os.h"
+#include "text/cp932.h"
+
+namespace {
+
+int g_quiet = 0;
+int g_replaceReadOnly = 1;
+const engine::ArchiveProgressHook* g_hook = nullptr;
+int g_delayMs = 500;
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+bool IsSeparator(const std::string& s, std::size_t i) {
+  return text::CharLength(s, i) == 1 && (s[i] == '\\' || s[i] == '/');
+}
+
+bool EndsWithSeparator(const std::string& s) {
+  std::size_t last = text::FindLastSeparator(s);
+  return last != std::string::npos && last + 1 == s.size();
+}
+
+// A name as it may appear in a message box: control characters become '?'.
+std::string Shown(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t n = text::CharLength(s, i);
+    if (n == 1 && static_cast<unsigned char>(s[i]) < 0x20) {
+      out += '?';
+    } else {
+      out.append(s, i, n);
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::string Quoted(const std::string& s) { return "「" + Shown(s) + "」"; }
+
+// The archive as the user knows it: its file name without the folder.
+std::string FileNameOf(const std::string& path) {
+  std::size_t cut = text::FindLastSeparator(path);
+  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  if (name.size() >= 2 && name[1] == ':') name = name.substr(2);
+  return name;
+}
+
+std::string Hex(unsigned v) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string s;
+  do {
+    s.insert(s.begin(), digits[v & 0xF]);
+    v >>= 4;
+  } while (v);
+  return s;
+}
+
+// Creates `folder` (ending with a separator) and every missing folder above it.
+bool EnsureFolder(const std::string& folder) {
+  std::string path = folder;
+  while (EndsWithSeparator(path) && path.size() > 1) path.pop_back();
+  if (os::IsDirectory(path)) return true;
+  // A UNC path's server and share are not folders that can be made.
+  std::size_t skipSeparators = (path.size() >= 2 && IsSeparator(path, 0) && IsSeparator(path, 1)) ? 4 : 0;
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < path.size(); i += text::CharLength(path, i)) {
+    if (!IsSeparator(path, i)) continue;
+    if (++seen <= skipSeparators || i == 0 || path[i - 1] == ':') continue;
+    std::string prefix = path.substr(0, i);
+    if (!os::IsDirectory(prefix)) os::MakeFolder(prefix);
+  }
+  os::MakeFolder(path);
+  return os::IsDirectory(path);
+}
+
+// Reads the archive file; skipping seeks instead of reading.
+class FileReader : public lzh::Reader {
+ public:
+  explicit FileReader(os::InputFile& file) : file_(file), size_(file.Size()) {}
+  long long Read(void* buffer, std::size_t size) override {
+    long long n = file_.Read(buffer, size);
+    if (n > 0) pos_ += static_cast<std::uint64_t>(n);
+    return n;
+  }
+  long long Skip(std::uint64_t size) override {
+    if (size_ < 0) return lzh::Reader::Skip(size);
+    std::uint64_t end = static_cast<std::uint64_t>(size_);
+    std::uint64_t target = pos_ + size < end && pos_ + size >= pos_ ? pos_ + size : end;
+    if (target < pos_) target = pos_;
+    if (!file_.Seek(target)) return -1;
+    long long skipped = static_cast<long long>(target - pos_);
+    pos_ = target;
+    return skipped;
+  }
+  long long Size() const { return size_; }
+
+ private:
+  os::InputFile& file_;
+  long long size_;
+  std::uint64_t pos_ = 0;
+};
+
+// Shows the progress through the installed hook once the extraction has
+// lasted long enough, and closes it at the end.
+class Progress {
+ public:
+  Progress(void* owner, std::string archive, long long total)
+      : owner_(owner), archive_(std::move(archive)), total_(total > 0 ? static_cast<std::uint64_t>(total) : 0),
+        start_(std::chrono::steady_clock::now()) {}
+  ~Progress() {
+    if (window_ && g_hook && g_hook->end) g_hook->end(window_);
+  }
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  void Tick(const std::string& member, std::uint64_t done) {
+    if (!owner_ || !g_hook || g_quiet || gaveUp_) return;
+    auto now = std::chrono::steady_clock::now();
+    if (!window_) {
+      if (now - start_ < std::chrono::milliseconds(g_delayMs)) return;
+      window_ = g_hook->begin ? g_hook->begin(owner_, archive_.c_str()) : nullptr;
+      if (!window_) {
+        gaveUp_ = true;
+        return;
+      }
+    } else if (now - last_ < std::chrono::milliseconds(100)) {
+      return;
+    }
+    last_ = now;
+    int percent = total_ ? static_cast<int>(done * 100 / total_) : 0;
+    if (g_hook->update) g_hook->update(window_, member.c_str(), percent > 100 ? 100 : percent);
+  }
+
+ private:
+  void* owner_;
+  std::string archive_;
+  std::uint64_t total_;
+  std::chrono::steady_clock::time_point start_;
+  std::chrono::steady_clock::time_point last_;
+  void* window_ = nullptr;
+  bool gaveUp_ = false;
+};
+
+class FileSink : public lzh::Sink {
+ public:
+  FileSink(os::OutputFile& file, Progress& progress, const lzh::ArchiveReader& reader, const std::string& member)
+      : file_(file), progress_(progress), reader_(reader), member_(member) {}
+  bool Write(const unsigned char* data, std::size_t size) override {
+    if (!file_.Write(data, size)) return false;
+    progress_.Tick(member_, reader_.Position());
+    return true;
+  }
+
+ private:
+  os::OutputFile& file_;
+  Progress& progress_;
+  const lzh::ArchiveReader& reader_;
+  const std::string& member_;
+};
+
+// Decoded members wait in temporary files of the destination folder, so
+// that installing them is a rename on the same volume. Install moves every
+// one over its target, keeping each replaced file aside until all are in
+// place; if any step fails, everything is moved back. Whatever is left when
+// the object goes away is removed.
+class Staging {
+ public:
+  explicit Staging(std::string folder) : folder_(std::move(folder)) {}
+  ~Staging() {
+    for (const Entry& e : entries_) {
+      if (!e.installed) os::RemoveFile(e.temp);
+    }
+  }
+  Staging(const Staging&) = delete;
+  Staging& operator=(const Staging&) = delete;
+
+  // A name in the destination folder that does not exist yet.
+  std::string NewTempPath() {
+    static unsigned serial = 0;
+    for (;;) {
+      std::string path = folder_ + "~brx" + Hex(++serial & 0xFFFFF) + ".tmp";
+      if (!os::Exists(path)) return path;
+    }
+  }
+  // A file whose temporary copy is complete. A later member of the same name
+  // replaces an earlier one, as extracting them in order would.
+  void Add(const std::string& temp, const std::string& name) {
+    for (Entry& e : entries_) {
+      if (!e.installed && text::EqualsNoCaseAscii(e.name, name)) {
+        os::RemoveFile(e.temp);
+        e.temp = temp;
+        return;
+      }
+    }
+    entries_.push_back(Entry{temp, name, std::string(), false});
+  }
+
+  enum class Outcome { Ok, ReadOnly, CannotWrite };
+  Outcome Install(bool replaceReadOnly, std::string& failedPath) {
+    for (const Entry& e : entries_) {
+      std::string target = folder_ + e.name;
+      std::uint32_t attributes = 0;
+      if (os::IsDirectory(target)) {
+        failedPath = target;
+        return Outcome::CannotWrite;
+      }
+      if (os::GetAttributes(target, attributes) && (attributes & os::kAttrReadOnly) && !replaceReadOnly) {
+        failedPath = target;
+        return Outcome::ReadOnly;
+      }
+    }
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      Entry& e = entries_[i];
+      std::string target = folder_ + e.name;
+      if (os::Exists(target)) {
+        std::string backup = NewTempPath();
+        if (!os::MoveReplace(target, backup, true)) {
+          failedPath = target;
+          RollBack(i);
+          return Outcome::CannotWrite;
+        }
+        e.backup = backup;
+      }
+      if (!os::MoveReplace(e.temp, target, true)) {
+        failedPath = target;
+        RollBack(i);
+        return Outcome::CannotWrite;
+      }
+      e.installed = true;
+    }
+    for (Entry& e : entries_) {
+      if (e.backup.empty()) continue;
+      os::SetAttributes(e.backup, 0);
+      os::RemoveFile(e.backup);
+    }
+    return Outcome::Ok;
+  }
+
+ private:
+  struct Entry {
+    std::string temp;
+    std::string name;
+    std::string backup;  // the replaced file, kept until every member is in place
+    bool installed;
+  };
+
+  // Undoes entries [0, upTo]: each new file goes back to its temporary name
+  // (removed later) and each replaced file back to its own name.
+  void RollBack(std::size_t upTo) {
+    for (std::size_t k = upTo + 1; k-- > 0;) {
+      Entry& e = entries_[k];
+      std::string target = folder_ + e.name;
+      if (e.installed && os::MoveReplace(target, e.temp, true)) e.installed = false;
+      if (!e.backup.empty() && os::MoveReplace(e.backup, target, true)) e.backup.clear();
+    }
+  }
+
+  std::string folder_;
+  std::vector<Entry> entries_;
+};
+
+// One extraction: the reply text of a failure is built here.
+class Extraction {
+ public:
+  Extraction(void* owner, const engine::ArchiveCommand& command) : owner_(owner), command_(command) {}
+
+  bool Run() {
+    std::string path = command_.archive + ".lzh";
+    archive_ = FileNameOf(path);
+    if (!Locate(path)) return Fail("書庫" + Quoted(archive_) + "が見つかりません。");
+    os::InputFile file;
+    if (!file.Open(path)) return Fail("書庫" + Quoted(archive_) + "を開けません。");
+
+    std::string dest = command_.destination;
+    if (!EndsWithSeparator(dest)) dest += '\\';
+    if (!EnsureFolder(dest)) return Fail("展開先フォルダ" + Quoted(dest) + "を作れません。");
+
+    FileReader reader(file);
+    lzh::ArchiveReader archive(reader);
+    Progress progress(owner_, archive_, reader.Size());
+    Staging staging(dest);
+    int members = 0;
+    for (;;) {
+      lzh::Member m;
+      lzh::Status s = archive.Next(m);
+      if (s == lzh::Status::End) break;
+      if (s != lzh::Status::Ok) return HeaderFailure(s, members);
+      ++members;
+      if (m.IsDirectory()) continue;
+      std::string shownName = m.Path();
+      if (m.method == lzh::Method::Unknown) {
+        return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は未対応の圧縮形式（" +
+                    Shown(m.methodId) + "）です。");
+      }
+      if (!engine::IsAcceptableFileName(m.name)) {
+        return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は使えないファイル名です。");
+      }
+      std::string target = dest + m.name;
+      std::string temp = staging.NewTempPath();
+      os::OutputFile out;
+      if (!out.Create(temp)) return WriteFailure(target);
+      // Registered before decoding so that a failure removes the partial file.
+      staging.Add(temp, m.name);
+      FileSink sink(out, progress, archive, m.name);
+      s = archive.Decode(&sink);
+      if (s == lzh::Status::WriteError) return WriteFailure(target);
+      if (s != lzh::Status::Ok) return DataFailure(s, shownName);
+      if (!out.Flush() || !out.Close()) return WriteFailure(target);
+      if (m.hasUnixTime) {
+        os::SetFileTimeUnix(temp, m.unixTime);
+      } else {
+        os::SetFileTimeDos(temp, m.dosTime);
+      }
+      progress.Tick(m.name, archive.Position());
+    }
+    if (members == 0) return Fail(Quoted(archive_) + "はLZH書庫ではありません。");
+    std::string failedPath;
+    switch (staging.Install(g_replaceReadOnly != 0, failedPath)) {
+      case Staging::Outcome::Ok:
+        return true;
+      case Staging::Outcome::ReadOnly:
+        return Fail(Quoted(failedPath) + "は読み取り専用のため置き換えられません。");
+      case Staging::Outcome::CannotWrite:
+        return WriteFailure(failedPath);
+    }
+    return true;
+  }
+
+  const std::string& reply() const { return reply_; }
+
+ private:
+  // Finds the archive file, its name matched without regard to case.
+  static bool Locate(std::string& path) {
+    if (os::Exists(path)) return !os::IsDirectory(path);
+    std::vector<os::FindEntry> found = os::FindFiles(path, 1);
+    if (found.empty() || found[0].directory) return false;
+    text::PathParts parts = text::SplitPath(path);
+    path = parts.drive + parts.dir + found[0].name;
+    return true;
+  }
+
+  bool Fail(const std::string& message) {
+    reply_ = message;
+    return false;
+  }
+
+  bool HeaderFailure(lzh::Status s, int membersSoFar) {
+    switch (s) {
+      case lzh::Status::BadHeader:
+        if (membersSoFar == 0) return Fail(Quoted(archive_) + "はLZH書庫ではありません。");
+        return Fail("書庫" + Quoted(archive_) + "が壊れています。");
+      case lzh::Status::Truncated:
+        return Fail("書庫" + Quoted(archive_) + "が途中で切れています。");
+      case lzh::Status::ReadError:
+        return Fail("書庫" + Quoted(archive_) + "を読めません。");
+      default:
+        return Fail("書庫" + Quoted(archive_) + "が壊れています。");
+    }
+  }
+
+  bool DataFailure(lzh::Status s, const std::string& member) {
+    std::string where = "書庫" + Quoted(archive_) + "の" + Quoted(member);
+    switch (s) {
+      case lzh::Status::CrcMismatch:
+        return Fail(where + "が壊れています（CRCエラー）。");
+      case lzh::Status::Truncated:
+        return Fail(where + "が途中で切れています。");
+      case lzh::Status::ReadError:
+        return Fail("書庫" + Quoted(archive_) + "を読めません。");
+      default:
+        return Fail(where + "が壊れています。");
+    }
+  }
+
+  bool WriteFailure(const std::string& path) {
+    if (os::LastError() == os::Error::DiskFull) return Fail("ディスクの空きが足りません（" + Shown(path) + "）。");
+    return Fail(Quoted(path) + "に書き込めません。");
+  }
+
+  void* owner_;
+  const engine::ArchiveCommand& command_;
+  std::string archive_;
+  std::string reply_;
+};
+
+void SetReply(char* reply, int replySize, const std::string& message) {
+  if (!reply || replySize <= 0) return;
+  std::string cut = text::CutToBytes(message, static_cast<std::size_t>(replySize) - 1);
+  std::memcpy(reply, cut.data(), cut.size());
+  reply[cut.size()] = '\0';
+}
+
+}  // namespace
+
+int SetArchiveModeA(int mode) {
+  int old = g_quiet;
+  g_quiet = mode;
+  return old;
+}
+
+int SetArchiveModeB(int mode) {
+  int old = g_replaceReadOnly;
+  g_replaceReadOnly = mode;
+  return old;
+}
+
+int RunArchiveCommand(void* owner, const char* command, char* reply, int replySize) {
+  try {
+    engine::ArchiveCommand parsed;
+    if (!command || !engine::ParseArchiveCommand(command, parsed)) {
+      SetReply(reply, replySize, "展開コマンドを解釈できません。");
+      return 1;
+    }
+    Extraction extraction(owner, parsed);
+    if (!extraction.Run()) {
+      SetReply(reply, replySize, extraction.reply());
+      return 1;
+    }
+    SetReply(reply, replySize, "");
+    return 0;
+  } catch (const std::bad_alloc&) {
+    SetReply(reply, replySize, "メモリが足りません。");
+  } catch (...) {
+    SetReply(reply, replySize, "展開中に予期しないエラーが起きました。");
+  }
+  return 1;
+}
+
+namespace engine {
+
+void SetArchiveProgressHook(const ArchiveProgressHook* hook) { g_hook = hook; }
+void SetArchiveProgressDelayMs(int ms) { g_delayMs = ms; }
+
+bool ParseArchiveCommand(const std::string& command, ArchiveCommand& out) {
+  std::size_t i = 0;
+  auto skipSpaces = [&] {
+    while (i < command.size() && IsSpace(command[i])) ++i;
+  };
+  skipSpaces();
+  if (i >= command.size() || (command[i] != 'e' && command[i] != 'E')) return false;
+  ++i;
+  if (i >= command.size() || !IsSpace(command[i])) return false;
+  std::size_t open = text::FindChar(command, '"', i);
+  if (open == std::string::npos) return false;
+  // Options: only -mcw<folder>. The folder runs to the blanks before the
+  // archive's quote, so a Windows folder with blanks in it still parses.
+  std::string options = command.substr(i, open - i);
+  std::size_t a = 0;
+  while (a < options.size() && IsSpace(options[a])) ++a;
+  std::size_t b = options.size();
+  while (b > a && IsSpace(options[b - 1])) --b;
+  options = options.substr(a, b - a);
+  ArchiveCommand parsed;
+  if (!options.empty()) {
+    if (options.size() < 4 || !text::EqualsNoCaseAscii(options.substr(0, 4), "-mcw")) return false;
+    parsed.workFolder = options.substr(4);
+  }
+  // Quotes enclose the paths; a backslash before a closing quote is the end
+  // of the folder name, never an escape.
+  std::size_t close = text::FindChar(command, '"', open + 1);
+  if (close == std::string::npos) return false;
+  parsed.archive = command.substr(open + 1, close - open - 1);
+  i = close + 1;
+  skipSpaces();
+  if (i >= command.size() || command[i] != '"') return false;
+  std::size_t destClose = text::FindChar(command, '"', i + 1);
+  if (destClose == std::string::npos) return false;
+  parsed.destination = command.substr(i + 1, destClose - i - 1);
+  i = destClose + 1;
+  skipSpaces();
+  if (i != command.size()) return false;
+  if (parsed.archive.empty() || parsed.destination.empty()) return false;
+  out = parsed;
+  return true;
+}
+
+bool IsAcceptableFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == ".." || !text::IsValidCp932(name)) return false;
+  for (std::size_t i = 0; i < name.size();) {
+    std::size_t n = text::CharLength(name, i);
+    if (n == 1) {
+      unsigned char c = static_cast<unsigned char>(name[i]);
+      if (c < 0x20 || std::strchr("<>:\"/\\|?*", c)) return false;
+    }
+    i += n;
+  }
+  // The last character: a trail byte is never '.' or ' ', so a plain look works.
+  char last = name.back();
+  if (last == '.' || last == ' ') return false;
+  // Device names stay devices whatever extension follows them.
+  std::string stem = name.substr(0, text::FindChar(name, '.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  stem = text::UpperAscii(stem);
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* d : kDevices) {
+    if (stem == d) return false;
+  }
+  if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+      stem[3] >= '1' && stem[3] <= '9') {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace engine
