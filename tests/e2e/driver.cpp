@@ -1,0 +1,441 @@
+// brelix-driver: drives a running Windows program the way a person would, for
+// the end-to-end tests. Runs under the same Wine as the program.
+//
+//   brelix-driver SCRIPT
+//
+// SCRIPT is UTF-8, one command a line; '#' starts a comment line; arguments
+// are separated by blanks, and "..." quotes one argument (with \n, \r, \t,
+// \\ and \" escapes). Every command waits for its effect with a timeout
+// instead of sleeping:
+//
+//   launch EXE [DIR]        start EXE (a Windows path) with current directory DIR
+//   dialog CAPTION          wait for a visible, enabled dialog of the program
+//                           with this caption and make it the current one
+//   text ID EXPECTED        wait until control ID of the current dialog reads
+//                           EXPECTED (0xFFFF is a message box's text)
+//   settext ID TEXT         set the text of control ID
+//   click ID                post a click to button ID (refused when it is
+//                           disabled or hidden)
+//   key enter|escape        press a key in the focused control of the dialog
+//   gone                    wait until the current dialog is hidden or gone
+//   main CAPTION            wait until the main window's caption is CAPTION
+//   mainstyle               check the main window: maximised, no menu, no
+//                           system menu, no sizing border
+//   shot FILE.bmp           save the screen as a BMP file
+//   exit CODE               wait for the program to end with exit code CODE
+//   nodialog                check that no dialog of the program is visible
+//
+// Exit code 0 when every command passed; 1 (with a message naming the line)
+// otherwise, after ending the program if it still runs.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+PROCESS_INFORMATION g_process{};
+bool g_launched = false;
+HWND g_dialog = nullptr;
+DWORD g_firstTimeout = 10000;  // the first window of a cold program
+DWORD g_timeout = 5000;
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], n);
+  return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+  return s;
+}
+
+// Text of any window, also another process's control.
+std::wstring TextOf(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
+                      2000, &got);
+  text.resize(got);
+  return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+struct Found {
+  std::vector<HWND> windows;
+  bool dialogsOnly = true;
+};
+
+BOOL CALLBACK CollectWindows(HWND hwnd, LPARAM lParam) {
+  auto* found = reinterpret_cast<Found*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != g_process.dwProcessId) return TRUE;
+  if (found->dialogsOnly && ClassOf(hwnd) != L"#32770") return TRUE;
+  found->windows.push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> ProgramWindows(bool dialogsOnly) {
+  Found found;
+  found.dialogsOnly = dialogsOnly;
+  EnumWindows(CollectWindows, reinterpret_cast<LPARAM>(&found));
+  return found.windows;
+}
+
+bool ProgramEnded() { return WaitForSingleObject(g_process.hProcess, 0) == WAIT_OBJECT_0; }
+
+// Polls `check` every 10 ms until it holds or `timeout` passes.
+template <typename Check>
+bool WaitFor(DWORD timeout, Check check) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (check()) return true;
+    if (GetTickCount() - start > timeout) return false;
+    Sleep(10);
+  }
+}
+
+HWND MainWindow() {
+  for (HWND hwnd : ProgramWindows(false)) {
+    if (ClassOf(hwnd) == L"BrelixFrame") return hwnd;
+  }
+  return nullptr;
+}
+
+bool SaveScreen(const std::string& path) {
+  HDC screen = GetDC(nullptr);
+  int width = GetDeviceCaps(screen, HORZRES);
+  int height = GetDeviceCaps(screen, VERTRES);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  DWORD rowBytes = ((width * 24 + 31) / 32) * 4;
+  DWORD imageSize = rowBytes * height;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + imageSize;
+  info.bmiHeader.biSizeImage = imageSize;
+  bool ok = false;
+  if (FILE* f = _wfopen(Widen(path).c_str(), L"wb")) {
+    ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
+         std::fwrite(bits, imageSize, 1, f) == 1;
+    ok = std::fclose(f) == 0 && ok;
+  }
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  DeleteObject(bitmap);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+// Lets every window of the program finish painting before a screenshot.
+void SettlePainting() {
+  for (HWND hwnd : ProgramWindows(false)) {
+    if (!IsWindowVisible(hwnd)) continue;
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+  }
+  // Owned pop-ups paint on the program's own thread: one more round trip.
+  for (HWND hwnd : ProgramWindows(false)) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+  }
+}
+
+std::vector<std::string> Split(const std::string& line, std::string& error) {
+  std::vector<std::string> args;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string arg;
+    if (line[i] == '"') {
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        char c = line[i++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\' && i < line.size()) {
+          char e = line[i++];
+          arg += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e;
+        } else {
+          arg += c;
+        }
+      }
+      if (!closed) error = "unterminated quote";
+    } else {
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t') arg += line[i++];
+    }
+    args.push_back(arg);
+  }
+  return args;
+}
+
+std::string Quote(const std::wstring& w) {
+  std::string s = Narrow(w), out = "\"";
+  for (char c : s) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out + "\"";
+}
+
+int ParseId(const std::string& s) { return static_cast<int>(std::strtol(s.c_str(), nullptr, 0)); }
+
+// Runs one command; false with `error` set when it failed.
+bool Run(const std::vector<std::string>& a, std::string& error) {
+  const std::string& cmd = a[0];
+  auto need = [&](std::size_t n) {
+    if (a.size() - 1 == n) return true;
+    error = cmd + ": expected " + std::to_string(n) + " argument(s)";
+    return false;
+  };
+  if (cmd != "launch" && !g_launched) {
+    error = "no program launched";
+    return false;
+  }
+
+  if (cmd == "launch") {
+    if (a.size() < 2 || a.size() > 3) return need(1);
+    std::wstring commandLine = L"\"" + Widen(a[1]) + L"\"";
+    std::wstring dir = a.size() == 3 ? Widen(a[2]) : std::wstring();
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &si, &g_process)) {
+      error = "cannot start " + a[1] + " (error " + std::to_string(GetLastError()) + ")";
+      return false;
+    }
+    g_launched = true;
+    WaitForInputIdle(g_process.hProcess, g_firstTimeout);
+    return true;
+  }
+  if (cmd == "dialog") {
+    if (!need(1)) return false;
+    std::wstring caption = Widen(a[1]);
+    HWND previous = g_dialog;
+    HWND found = nullptr;
+    bool ok = WaitFor(previous ? g_timeout : g_firstTimeout, [&] {
+      for (HWND hwnd : ProgramWindows(true)) {
+        if (hwnd == previous && IsWindowVisible(hwnd) && TextOf(hwnd) == caption) continue;
+        if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) && TextOf(hwnd) == caption) {
+          found = hwnd;
+          return true;
+        }
+      }
+      return ProgramEnded();
+    });
+    if (!ok || !found) {
+      std::string seen;
+      for (HWND hwnd : ProgramWindows(true)) {
+        if (IsWindowVisible(hwnd)) seen += " " + Quote(TextOf(hwnd));
+      }
+      error = "no dialog " + Quote(caption) + (ProgramEnded() ? " (the program ended)" : "") +
+              "; visible:" + (seen.empty() ? " none" : seen);
+      return false;
+    }
+    g_dialog = found;
+    return true;
+  }
+  if (cmd == "text") {
+    if (!need(2)) return false;
+    HWND control = GetDlgItem(g_dialog, ParseId(a[1]));
+    std::wstring expected = Widen(a[2]);
+    if (!control) {
+      error = "no control " + a[1];
+      return false;
+    }
+    if (!WaitFor(g_timeout, [&] { return TextOf(control) == expected; })) {
+      error = "control " + a[1] + " reads " + Quote(TextOf(control)) + ", expected " + Quote(expected);
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "settext") {
+    if (!need(2)) return false;
+    HWND control = GetDlgItem(g_dialog, ParseId(a[1]));
+    std::wstring value = Widen(a[2]);
+    DWORD_PTR ignored = 0;
+    if (!control || !SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
+                                         SMTO_ABORTIFHUNG, 2000, &ignored)) {
+      error = "cannot set control " + a[1];
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "click") {
+    if (!need(1)) return false;
+    HWND button = GetDlgItem(g_dialog, ParseId(a[1]));
+    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) {
+      error = "button " + a[1] + " is missing, hidden or disabled";
+      return false;
+    }
+    // Posted: a click that opens a message box must not block the driver.
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return true;
+  }
+  if (cmd == "key") {
+    if (!need(1)) return false;
+    WPARAM vk = a[1] == "enter" ? VK_RETURN : a[1] == "escape" ? VK_ESCAPE : 0;
+    if (!vk) {
+      error = "unknown key " + a[1];
+      return false;
+    }
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(g_dialog, nullptr);
+    HWND target = g_dialog;
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus) target = info.hwndFocus;
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+    return true;
+  }
+  if (cmd == "gone") {
+    if (!need(0)) return false;
+    HWND dialog = g_dialog;
+    if (!WaitFor(g_timeout, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); })) {
+      error = "dialog " + Quote(TextOf(dialog)) + " is still up";
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "main") {
+    if (!need(1)) return false;
+    std::wstring caption = Widen(a[1]);
+    HWND frame = nullptr;
+    if (!WaitFor(g_timeout, [&] {
+          frame = MainWindow();
+          return frame && TextOf(frame) == caption;
+        })) {
+      error = "main window caption is " + (frame ? Quote(TextOf(frame)) : std::string("(no window)")) +
+              ", expected " + Quote(caption);
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "mainstyle") {
+    if (!need(0)) return false;
+    HWND frame = MainWindow();
+    if (!frame) {
+      error = "no main window";
+      return false;
+    }
+    LONG style = GetWindowLongW(frame, GWL_STYLE);
+    if (!IsZoomed(frame)) error = "main window is not maximised";
+    else if (GetMenu(frame)) error = "main window has a menu bar";
+    else if (style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) error = "main window has window buttons or a sizing border";
+    else if (!(style & WS_VISIBLE)) error = "main window is hidden";
+    return error.empty();
+  }
+  if (cmd == "shot") {
+    if (!need(1)) return false;
+    SettlePainting();
+    if (!SaveScreen(a[1])) {
+      error = "cannot write " + a[1];
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "exit") {
+    if (!need(1)) return false;
+    if (WaitForSingleObject(g_process.hProcess, g_firstTimeout) != WAIT_OBJECT_0) {
+      error = "the program is still running";
+      return false;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(g_process.hProcess, &code);
+    if (static_cast<int>(code) != ParseId(a[1])) {
+      error = "exit code " + std::to_string(code) + ", expected " + a[1];
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "nodialog") {
+    if (!need(0)) return false;
+    for (HWND hwnd : ProgramWindows(true)) {
+      if (IsWindowVisible(hwnd)) {
+        error = "dialog " + Quote(TextOf(hwnd)) + " is up";
+        return false;
+      }
+    }
+    return true;
+  }
+  error = "unknown command " + cmd;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: brelix-driver SCRIPT\n");
+    return 64;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "brelix-driver: cannot open %s\n", argv[1]);
+    return 64;
+  }
+  std::string line;
+  int number = 0;
+  int result = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string error;
+    std::vector<std::string> args = Split(line, error);
+    if (args.empty() || args[0][0] == '#') continue;
+    std::printf("%d: %s\n", number, line.c_str());
+    std::fflush(stdout);
+    if (error.empty()) Run(args, error);
+    if (!error.empty()) {
+      std::printf("FAIL %s:%d: %s\n", argv[1], number, error.c_str());
+      result = 1;
+      break;
+    }
+  }
+  if (g_launched) {
+    if (!ProgramEnded()) {
+      if (result == 0) std::printf("note: the program is still running; ending it\n");
+      TerminateProcess(g_process.hProcess, 3);
+      WaitForSingleObject(g_process.hProcess, 5000);
+    }
+    CloseHandle(g_process.hThread);
+    CloseHandle(g_process.hProcess);
+  }
+  std::fflush(stdout);
+  return result;
+}

@@ -1,0 +1,336 @@
+#!/usr/bin/env bash
+# One end-to-end scenario: lays out a medium and an installation folder, runs
+# the real Brelix.exe under Wine on a virtual display, drives it with
+# brelix-driver and checks the installation folder afterwards.
+#
+#   run-e2e.sh SCENARIO BRELIX_EXE DRIVER_EXE OUT_DIR
+#
+# Screenshots of every dialog stay in OUT_DIR/SCENARIO/shots. A display is
+# started when DISPLAY is unset. Every process started here is ended on exit.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+scenario="$1"
+exe="$2"
+driver="$3"
+mkdir -p "$4"
+out="$(cd "$4" && pwd)"
+exe="$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")"
+driver="$(cd "$(dirname "$driver")" && pwd)/$(basename "$driver")"
+
+export BRELIX_WINEPREFIX="${BRELIX_E2E_PREFIX:-$out/wineprefix}"
+source "$root/tools/wine-env.sh"
+"$root/tools/wine-prefix.sh"
+
+work="$out/$scenario"
+rm -rf "$work"
+mkdir -p "$work/shots"
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 500); do
+    [ -s "$work/display" ] && break
+    sleep 0.01
+  done
+  [ -s "$work/display" ] || { echo "e2e: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$(head -n1 "$work/display")"
+fi
+
+# One warm server for the scenario; Wine's own processes get no pipes of ours.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+wineserver -p
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+# Windows path of a Linux path (Z: is the root of the Linux file system).
+winpath() { local p="$1"; p="${p//\//\\}"; printf 'Z:%s' "$p"; }
+
+# ---- The medium and the installation ---------------------------------------
+
+install="$work/install"
+medium="$work/medium"
+other="$work/empty"
+INSTALL_W="$(winpath "$install")\\"
+MEDIUM_W="$(winpath "$medium")"
+OTHER_W="$(winpath "$other")\\"
+EXE_W="$(winpath "$medium")\\Brelix.exe"
+SHOTS_W="$(winpath "$work/shots")"
+
+# make_medium MASTER_ADJUST: Brelix.exe, pictures, archive, single file, info.txt.
+make_medium() {
+  mkdir -p "$medium/src/master"
+  cp "$exe" "$medium/Brelix.exe"
+  python3 "$root/tools/make_bmp.py" "$medium"
+  printf 'SIZE,100\r\nTYPE,200\r\n' >"$medium/src/master/SIZE.DAT"
+  (cd "$medium/src/master" && jlha co5y2q "$medium/DATA1.lzh" SIZE.DAT >/dev/null)
+  printf 'Brelix e2e\r\n' >"$medium/readme.txt"
+  rm -rf "$medium/src"
+  MEDIUM_ADJUST="$1" INSTALL_W="$INSTALL_W" python3 - "$medium/info.txt" <<'PY'
+import os, sys
+lines = ["BrelixE2E"] + [""] * 14
+lines += [os.environ["INSTALL_W"], "", os.environ["MEDIUM_ADJUST"], "NULL", "1", "9.1S",
+          "back.bmp", "notes.bmp", "target.bmp", "confirm.bmp",
+          "今回の更新内容：\tx資材マスタを更新します。", "更新先のフォルダを確認して下さい。"]
+lines += ["見積"] + [""] * 14
+lines += ["1,1,data1,master\\", "1,2,readme.txt,doc\\"]
+with open(sys.argv[1], "wb") as f:
+    f.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+PY
+}
+
+# An installation the update accepts: settings file, menu, tool, two bitmaps.
+make_install() {
+  mkdir -p "$install/bmp" "$other"
+  printf '[SYSTEM]\r\nTITLE=見積 8.0S\r\nMAKER=1\r\n' | iconv -f UTF-8 -t CP932 >"$install/morefa1.ini"
+  printf '[MENU]\r\n' >"$install/mo2menu.ini"
+  printf 'MZ' >"$install/tessolin.exe"
+  cp "$medium/notes.bmp" "$install/bmp/VOSKE2L.BMP"
+  cp "$medium/notes.bmp" "$install/bmp/file.BMP"
+}
+
+snapshot() { (cd "$install" && find . -type f -exec md5sum {} + | sort); }
+
+fail() { echo "e2e $scenario: $*" >&2; exit 1; }
+
+# ini_value FILE SECTION KEY: the value as UTF-8, empty when absent.
+ini_value() {
+  iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' | awk -v s="[$2]" -v k="$3" '
+    /^\[/ { insec = (tolower($0) == tolower(s)); next }
+    insec && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }'
+}
+
+expect_unchanged() {
+  [ "$(snapshot)" = "$before" ] || fail "the installation folder was changed"
+}
+
+expect_updated() {
+  [ -f "$install/master/SIZE.DAT" ] || fail "master/SIZE.DAT was not extracted"
+  cmp -s "$install/doc/README.TXT" "$medium/readme.txt" || fail "doc/README.TXT was not copied"
+  local ini="$install/morefa1.ini"
+  [ "$(ini_value "$ini" SYSTEM GENGOU)" = "令和" ] || fail "GENGOU not written"
+  [ "$(ini_value "$ini" SYSTEM TITLE)" = "見積 9.1S" ] || fail "TITLE not updated"
+  [ "$(ini_value "$ini" SYSTEM 種別電気)" = "1" ] || fail "category switch not written"
+  [ "$(ini_value "$install/tov3.ini" HISTORY 抽出開始日ON)" = "1" ] || fail "history entry not written"
+  [ "$(ini_value "$install/tov3.ini" HISTORY 抽出終了日ON)" = "1" ] || fail "history entry not written"
+}
+
+# drive SCRIPT_NAME: runs the driver on $work/SCRIPT_NAME.txt (from stdin).
+drive() {
+  local script="$work/$1.txt"
+  cat >"$script"
+  if ! wine "$driver" "$(winpath "$script")" >"$work/$1.log" 2>&1; then
+    tr -d '\r' <"$work/$1.log" >&2
+    fail "driver script $1 failed"
+  fi
+}
+
+# ---- Scenarios -------------------------------------------------------------
+
+make_medium 2
+make_install
+before="$(snapshot)"
+
+case "$scenario" in
+happy_path)
+  drive happy <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+main BrelixE2E
+mainstyle
+text 1006 "今回の更新内容：\r\n資材マスタを更新します。"
+shot $SHOTS_W\\01-notes.bmp
+click 1
+gone
+dialog アップデート
+text 1005 $INSTALL_W
+text 1006 更新先のフォルダを確認して下さい。
+shot $SHOTS_W\\02-target.bmp
+click 1
+gone
+dialog アップデート
+text 1006 $INSTALL_W
+shot $SHOTS_W\\03-confirm.bmp
+click 1
+gone
+dialog 確認
+text 0xFFFF システムは正常に更新されました。
+shot $SHOTS_W\\04-done.bmp
+click 1
+exit 0
+EOF
+  expect_updated
+  ;;
+cancel_notes)
+  drive cancel <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 2
+exit 0
+EOF
+  expect_unchanged
+  ;;
+notes_caption)
+  # Line 18 decides the caption: 0, empty or no number gives the plain one.
+  while IFS='|' read -r value caption; do
+    rm -f "$medium/info.txt"
+    make_medium "$value"
+    drive "caption-${value// /_}" <<EOF
+launch $EXE_W $MEDIUM_W
+dialog $caption
+shot $SHOTS_W\\notes-${value// /_}.bmp
+key escape
+exit 0
+EOF
+  done <<'EOF'
+|アップデート
+0|アップデート
+1|マスタ調整機能付
+2|マスタ調整機能付
+-3|マスタ調整機能付
+ 7x|マスタ調整機能付
+abc|アップデート
+EOF
+  expect_unchanged
+  ;;
+no_descriptor)
+  rm "$medium/info.txt"
+  drive no-info <<EOF
+launch $EXE_W $MEDIUM_W
+dialog アップデート
+main ""
+mainstyle
+text 1006 ""
+shot $SHOTS_W\\notes-without-info.bmp
+click 2
+exit 0
+EOF
+  expect_unchanged
+  ;;
+target_back)
+  # "戻る" drops what was typed: the proposal comes back from the session.
+  drive target-back <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+settext 1005 Z:\\typed\\
+click 1008
+gone
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+text 1005 $INSTALL_W
+key escape
+exit 0
+EOF
+  expect_unchanged
+  ;;
+confirm_back)
+  # "戻る" and Escape in the confirmation both return to the target dialog,
+  # which proposes the folder just confirmed.
+  drive confirm-back <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+settext 1005 $OTHER_W
+click 1
+gone
+dialog アップデート
+text 1006 $OTHER_W
+click 2
+gone
+dialog アップデート
+text 1005 $OTHER_W
+shot $SHOTS_W\\target-after-back.bmp
+settext 1005 ""
+click 1
+gone
+dialog アップデート
+text 1006 ""
+key escape
+gone
+dialog アップデート
+text 1005 ""
+key escape
+exit 0
+EOF
+  expect_unchanged
+  ;;
+run_refused)
+  # A folder without the product: the run refuses it, the target dialog comes
+  # back with it, and a second confirmation on the right folder updates.
+  drive refused <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+settext 1005 $OTHER_W
+click 1
+gone
+dialog アップデート
+click 1
+gone
+dialog エラー
+text 0xFFFF ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。
+shot $SHOTS_W\\refused.bmp
+click 1
+gone
+dialog アップデート
+text 1005 $OTHER_W
+settext 1005 $INSTALL_W
+click 1
+gone
+dialog アップデート
+text 1006 $INSTALL_W
+click 1
+gone
+dialog 確認
+text 0xFFFF システムは正常に更新されました。
+click 1
+exit 0
+EOF
+  expect_updated
+  ;;
+escape_target)
+  drive escape-target <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+key escape
+exit 0
+EOF
+  expect_unchanged
+  ;;
+*)
+  fail "unknown scenario"
+  ;;
+esac
+
+# Screenshots as PNG for people to look at.
+if command -v convert >/dev/null; then
+  for shot in "$work"/shots/*.bmp; do
+    [ -e "$shot" ] || continue
+    convert "$shot" "${shot%.bmp}.png" && rm "$shot"
+  done
+fi
+echo "e2e $scenario: passed"
