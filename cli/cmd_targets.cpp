@@ -1,0 +1,88 @@
+// Subcommands for the checks and conversions on the installed product. Each
+// prints the integer the update run would see alone on its last line.
+#include <string>
+
+#include "cli/cli.h"
+#include "engine/update_session.h"
+#include "targets/master_conversion.h"
+#include "targets/product_checks.h"
+#include "targets/template_check.h"
+#include "text/cp932.h"
+
+namespace {
+
+int PrintResult(int result) {
+  cli::PrintLine(std::to_string(result));
+  return 0;
+}
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || text::FindLastSeparator(folder) != folder.size() - 1) folder += '\\';
+  return folder;
+}
+
+extern const cli::Command kClassify;
+int RunClassify(const cli::Args& args) {
+  std::string folder, settings, medium;
+  std::size_t positional = 0;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--medium" && i + 1 < args.size()) {
+      medium = args[++i];
+    } else if (positional == 0) {
+      folder = args[i];
+      ++positional;
+    } else if (positional == 1) {
+      settings = args[i];
+      ++positional;
+    } else {
+      return cli::Usage(kClassify);
+    }
+  }
+  if (positional != 2) return cli::Usage(kClassify);
+  UpdateSession session;
+  if (!medium.empty() && !LoadDescriptor(session, WithSeparator(medium))) {
+    cli::PrintLine("cannot read " + WithSeparator(medium) + "info.txt", stderr);
+    return 66;
+  }
+  return PrintResult(targets::ClassifyInstalledProduct(folder, settings, session.m_titlePatterns));
+}
+const cli::Command kClassify = {"classify", "classify FOLDER SETTINGS [--medium DIR]", RunClassify};
+
+extern const cli::Command kCheckFiles;
+int RunCheckFiles(const cli::Args& args) {
+  if (args.size() != 2) return cli::Usage(kCheckFiles);
+  std::string folder = args[0];
+  int result = targets::CheckInstalledFiles(folder, args[1]);
+  cli::PrintLine("working folder: " + folder);
+  return PrintResult(result);
+}
+const cli::Command kCheckFiles = {"check-files", "check-files FOLDER SETTINGS", RunCheckFiles};
+
+extern const cli::Command kCheckTemplate;
+int RunCheckTemplate(const cli::Args& args) {
+  if (args.size() != 1) return cli::Usage(kCheckTemplate);
+  return PrintResult(targets::CheckSpreadsheetTemplate(args[0]));
+}
+const cli::Command kCheckTemplate = {"check-template", "check-template FOLDER", RunCheckTemplate};
+
+extern const cli::Command kConvertSizes;
+int RunConvertSizes(const cli::Args& args) {
+  if (args.size() != 1) return cli::Usage(kConvertSizes);
+  return PrintResult(targets::ConvertMaterialSizes(args[0]));
+}
+const cli::Command kConvertSizes = {"convert-sizes", "convert-sizes SETTINGS_PATH", RunConvertSizes};
+
+extern const cli::Command kConvertTypes;
+int RunConvertTypes(const cli::Args& args) {
+  if (args.size() != 1) return cli::Usage(kConvertTypes);
+  return PrintResult(targets::ConvertMaterialTypes(args[0]));
+}
+const cli::Command kConvertTypes = {"convert-types", "convert-types SETTINGS_PATH", RunConvertTypes};
+
+cli::Registrar g_classify(kClassify);
+cli::Registrar g_checkFiles(kCheckFiles);
+cli::Registrar g_checkTemplate(kCheckTemplate);
+cli::Registrar g_convertSizes(kConvertSizes);
+cli::Registrar g_convertTypes(kConvertTypes);
+
+}  // namespace
