@@ -1,0 +1,259 @@
+// The update run: probe the chosen folder for the product's settings file,
+// let the installed-product checks accept it, install every record in file
+// order (prompting for floppies), write the finishing settings entries,
+// convert the material masters when asked, and report.
+#include "engine/update_run.h"
+
+#include <string>
+
+#include "engine/archive_component.h"
+#include "os/os.h"
+#include "targets/master_conversion.h"
+#include "targets/product_checks.h"
+#include "targets/template_check.h"
+#include "text/cp932.h"
+
+namespace {
+
+const char kError[] = "エラー";
+const char kConfirm[] = "確認";
+constexpr std::size_t kCommandMaxBytes = 255;
+constexpr std::size_t kReplyBytes = 256;
+constexpr std::size_t kTitleBuffer = 100;
+constexpr int kFirstRecordLine = 43;
+
+// Checks `folder` followed directly by `name`; a folder given without its
+// final separator gets one.
+bool CheckFolder(std::string& folder, const std::string& name) {
+  if (!os::Exists(folder)) return false;
+  if (os::Exists(folder + name)) return true;
+  folder += "\\";
+  return os::Exists(folder + name);
+}
+
+// A bare drive letter becomes the root of that drive on the second try.
+bool ProbeSettingsFile(std::string& folder, const std::string& name) {
+  if (CheckFolder(folder, name)) return true;
+  folder += ":\\";
+  return CheckFolder(folder, name);
+}
+
+// The name a START archive takes for the installed variant: START0 to
+// START15 or START99; other indexes add nothing.
+std::string StartSuffix(int versionIndex) {
+  if ((versionIndex >= 0 && versionIndex <= 15) || versionIndex == 99) return std::to_string(versionIndex);
+  return std::string();
+}
+
+bool IsStart(const std::string& name) { return text::SplitPath(name).name == "START"; }
+bool IsExcel(const std::string& name) { return text::SplitPath(name).name == "EXCEL"; }
+
+std::string ExtractCommand(const std::string& windowsFolder, const std::string& sourceDir,
+                           const std::string& archive, const std::string& destination) {
+  return "e -mcw" + windowsFolder + " \"" + sourceDir + archive + "\" \"" + destination + "\"";
+}
+
+class Run {
+ public:
+  Run(UpdateSession& session, UpdateUi& ui, const std::string& sourceDir)
+      : s_(session), ui_(ui), sourceDir_(sourceDir) {}
+
+  int Execute() {
+    WaitCursor wait(ui_);
+    if (s_.m_recordFault != RecordFault::None) {
+      ui_.Message("info.txt の " + std::to_string(s_.m_faultyLine) + " 行目が正しくありません（" +
+                      RecordFaultText(s_.m_recordFault) + "）。この更新ディスクは使用できません。",
+                  kError);
+      return 1;
+    }
+    if (!ChooseSettingsFile()) {
+      ui_.Message("ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。", kError);
+      return 0;
+    }
+    if (targets::CheckInstalledFiles(work_, s_.m_settingsFile) != 1) {
+      ui_.Message("このバージョンへの更新はできません。", kError);
+      return 0;
+    }
+    s_.m_versionIndex = targets::ClassifyInstalledProduct(work_, s_.m_settingsFile, s_.m_titlePatterns);
+    if (s_.m_versionIndex == -1) {
+      ui_.Message("このバージョンへの更新はできません。", kError);
+      return 0;
+    }
+    windowsFolder_ = os::WindowsFolder();
+    if (!CommandsFit()) return 0;
+    SetArchiveModeA(0);
+    SetArchiveModeB(1);
+
+    int currentDisk = 1;
+    for (int k = 0; k < s_.m_recordCount; ++k) {
+      if (!InsertDisk(k, currentDisk)) return 1;
+      if (!InstallRecord(k)) return 1;
+    }
+    if (!Finish()) return 1;
+    ui_.Message("システムは正常に更新されました。", kConfirm);
+    return 1;
+  }
+
+ private:
+  bool ChooseSettingsFile() {
+    if (s_.m_settingsFile != "NULL") {
+      work_ = s_.m_targetFolder;
+      return ProbeSettingsFile(work_, s_.m_settingsFile);
+    }
+    for (const char* name : {"morefa1.ini", "pilunet1.ini"}) {
+      s_.m_settingsFile = name;
+      work_ = s_.m_targetFolder;
+      if (ProbeSettingsFile(work_, s_.m_settingsFile)) return true;
+    }
+    return false;
+  }
+
+  // Archive names as the run will give them, with the START suffix.
+  std::string EffectiveName(int k) const {
+    const std::string& name = s_.m_archiveNames[k];
+    if (s_.m_recordKinds[k] == 1 && IsStart(name)) return name + StartSuffix(s_.m_versionIndex);
+    return name;
+  }
+
+  // Every extraction command must stay within 255 bytes; a long installation
+  // folder is the usual cause, so the user is sent back to choose another.
+  bool CommandsFit() {
+    for (int k = 0; k < s_.m_recordCount; ++k) {
+      if (s_.m_recordKinds[k] != 1) continue;
+      std::string command = ExtractCommand(windowsFolder_, sourceDir_, EffectiveName(k), work_ + s_.m_subFolders[k]);
+      if (command.size() > kCommandMaxBytes) {
+        ui_.Message("info.txt の " + std::to_string(kFirstRecordLine + k) + " 行目のアーカイブ " + EffectiveName(k) +
+                        " を展開するコマンドが255バイトを超えます。もっと短いインストール先ﾌｫﾙﾀﾞを選んでください。",
+                    kError);
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Asks for the record's floppy when it is on another disk of a removable
+  // medium. False when the user cancelled.
+  bool InsertDisk(int k, int& currentDisk) {
+    int disk = s_.m_diskNumbers[k];
+    if (disk == 1 || disk == currentDisk || os::DriveTypeOf(sourceDir_) != os::kDriveRemovable) return true;
+    // The prompt waits for the record's own file: the archive (with its
+    // START suffix) or, for a file record, the file itself.
+    std::string expected = sourceDir_ + EffectiveName(k) + (s_.m_recordKinds[k] == 1 ? ".lzh" : "");
+    for (;;) {
+      if (!ui_.AskOkCancel(std::to_string(disk) + " 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", kConfirm)) {
+        ui_.Message("ｱｯﾌﾟﾃﾞｲﾄを取消しました。", kConfirm);
+        return false;
+      }
+      if (os::Exists(expected)) {
+        currentDisk = disk;
+        return true;
+      }
+    }
+  }
+
+  bool InstallRecord(int k) {
+    std::string destination = work_ + s_.m_subFolders[k];
+    if (!os::Exists(destination)) os::MakeFolder(destination);  // a failure shows up below
+    if (s_.m_recordKinds[k] == 1) return InstallArchive(k, destination);
+    return CopyFile(k, destination);
+  }
+
+  bool InstallArchive(int k, const std::string& destination) {
+    std::string& name = s_.m_archiveNames[k];
+    if (IsStart(name)) {
+      name += StartSuffix(s_.m_versionIndex);
+      if (!s_.m_versionText.empty() && s_.m_versionIndex <= 15) {
+        if (!WriteSetting("SYSTEM", "Version", s_.m_versionText, work_ + s_.m_settingsFile)) return false;
+      }
+    }
+    std::string command = ExtractCommand(windowsFolder_, sourceDir_, name, destination);
+    if (IsExcel(name)) {
+      if (targets::CheckSpreadsheetTemplate(work_) != 1) return true;
+      ui_.Message("原価計算書のエクセルひな形を更新しました。", kConfirm);
+    }
+    std::string reply(kReplyBytes, '\0');
+    if (RunArchiveCommand(ui_.OwnerWindow(), command.c_str(), &reply[0], static_cast<int>(reply.size())) != 0) {
+      reply.resize(reply.find('\0') == std::string::npos ? reply.size() : reply.find('\0'));
+      ui_.Message(reply, kConfirm);
+      return false;
+    }
+    return true;
+  }
+
+  bool CopyFile(int k, const std::string& destination) {
+    std::string source = sourceDir_ + s_.m_archiveNames[k];
+    text::PathParts parts = text::SplitPath(source);
+    std::string target = destination + parts.name + parts.ext;
+    if (!os::CopyFileReplace(source, target)) {
+      ui_.Message(target + "の更新に失敗しました。", kConfirm);
+      return false;
+    }
+    std::uint32_t attributes = 0;
+    if (!os::GetAttributes(target, attributes) || !os::SetAttributes(target, 0)) {
+      ui_.Message(source + "の属性更新に失敗しました。", kConfirm);
+      return false;
+    }
+    return true;
+  }
+
+  // Writes one settings entry; a failure is reported, and the run does not
+  // claim success.
+  bool WriteSetting(const std::string& section, const std::string& key, const std::string& value,
+                    const std::string& file) {
+    if (os::SetProfileValue(section, key, value, file)) return true;
+    ui_.Message(file + "の更新に失敗しました。", kConfirm);
+    return false;
+  }
+
+  bool Finish() {
+    const std::string settings = work_ + s_.m_settingsFile;
+    if (!WriteSetting("SYSTEM", "GENGOU", "令和", settings)) return false;
+    if (!s_.m_versionText.empty()) {
+      std::string title = os::GetProfileValue("SYSTEM", "TITLE", "", kTitleBuffer, settings);
+      title = text::CutToBytes(text::ReplaceAll(title, "8.0S", s_.m_versionText), kTitleBuffer - 1);
+      if (!WriteSetting("SYSTEM", "TITLE", title, settings)) return false;
+    }
+    const std::string history = work_ + "tov3.ini";
+    if (!WriteSetting("HISTORY", "抽出開始日ON", "1", history)) return false;
+    if (!WriteSetting("HISTORY", "抽出終了日ON", "1", history)) return false;
+    for (const char* key : CategoryKeys(text::AtoiLike(s_.m_category))) {
+      if (key && !WriteSetting("SYSTEM", key, "1", settings)) return false;
+    }
+    if (text::AtoiLike(s_.m_masterAdjust) == 1) {
+      const std::string master = work_ + "morefa1.ini";
+      if (targets::ConvertMaterialSizes(master) == 0) ui_.Message("材料ｻｲｽﾞ変換が正常に更新されませんでした。", kConfirm);
+      if (targets::ConvertMaterialTypes(master) == 0) ui_.Message("材料ﾀｲﾌﾟ変換が正常に更新されませんでした。", kConfirm);
+    }
+    return true;
+  }
+
+  struct KeyPair {
+    const char* keys[2];
+    const char* const* begin() const { return keys; }
+    const char* const* end() const { return keys + 2; }
+  };
+
+  static KeyPair CategoryKeys(int category) {
+    switch (category) {
+      case 1: return {{"種別電気", nullptr}};
+      case 2: return {{"種別水道", nullptr}};
+      case 3: return {{"種別設備", nullptr}};
+      case 4: return {{"種別建築", nullptr}};
+      case 5: return {{"種別水道", "種別設備"}};
+      case 6: return {{"種別電気", "種別設備"}};
+      default: return {{nullptr, nullptr}};
+    }
+  }
+
+  UpdateSession& s_;
+  UpdateUi& ui_;
+  const std::string sourceDir_;
+  std::string work_;
+  std::string windowsFolder_;
+};
+
+}  // namespace
+
+int RunUpdate(UpdateSession& session, UpdateUi& ui, const std::string& sourceDir) {
+  return Run(session, ui, sourceDir).Execute();
+}
