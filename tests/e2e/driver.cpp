@@ -8,6 +8,7 @@
 // \\ and \" escapes). Every command waits for its effect with a timeout
 // instead of sleeping:
 //
+//   timeout MS              wait up to MS milliseconds from now on
 //   launch EXE [DIR]        start EXE (a Windows path) with current directory DIR
 //   dialog CAPTION          wait for a visible, enabled dialog of the program
 //                           with this caption and make it the current one
@@ -223,6 +224,11 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
     error = cmd + ": expected " + std::to_string(n) + " argument(s)";
     return false;
   };
+  if (cmd == "timeout") {
+    if (!need(1)) return false;
+    g_timeout = g_firstTimeout = static_cast<DWORD>(ParseId(a[1]));
+    return true;
+  }
   if (cmd != "launch" && !g_launched) {
     error = "no program launched";
     return false;
