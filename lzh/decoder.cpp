@@ -108,8 +108,15 @@ Status DecodeMember(Input& in, const Member& m, Sink* sink) {
     }
   }
   if (s == Status::Ok && !w.FlushAll()) s = Status::WriteError;
-  if (s == Status::Ok && br.inputEnded) s = Status::Truncated;
-  if (s == Status::Ok && br.Overrun()) s = Status::BadData;
+  // When the stream ran past its data, that is the cause of whatever else
+  // went wrong: the input ended early, or the stated sizes do not fit.
+  if (s != Status::WriteError) {
+    if (br.inputEnded) {
+      s = Status::Truncated;
+    } else if (br.Overrun()) {
+      s = Status::BadData;
+    }
+  }
   Status skipped = br.inputEnded ? Status::Truncated : SkipRest(in, br.remaining);
   if (s == Status::Ok) s = skipped;
   if (s == Status::Ok && m.hasCrc && w.Crc() != m.crc) s = Status::CrcMismatch;

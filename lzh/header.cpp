@@ -227,6 +227,12 @@ Status ReadHeader(Input& in, Member& out) {
       }
       long crcAt = -1;
       if ((st = ParseExtended(h.data(), extStart, total, 2, next, m, ext, crcAt)) != Status::Ok) return st;
+      // An ext 0x00 at level 1 covers the base and extended headers together.
+      if (crcAt >= 0) {
+        std::uint16_t stored = U16(h.data() + crcAt);
+        h[crcAt] = h[crcAt + 1] = 0;
+        if (Crc16(h.data(), total) != stored) return Status::HeaderChecksum;
+      }
       // At level 1 the packed size counts the extended headers too, unless an
       // ext 0x42 replaced it with the size of the data alone.
       if (!ext.haveSizes) {

@@ -1,1 +1,0 @@
-#include "tests/lzh/lzh_support.h"
