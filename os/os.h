@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace os {
@@ -169,6 +170,18 @@ std::string GetProfileValue(const std::string& section, const std::string& key,
 // WritePrivateProfileStringA for one key; false when the file cannot be written.
 bool SetProfileValue(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file);
+
+// ---- Registry (read only) --------------------------------------------------
+
+enum class RegistryRead { NoKey, NoValue, Value };
+// Opens HKEY_LOCAL_MACHINE\`keyPath` for reading (KEY_QUERY_VALUE; a 32-bit
+// program sees the 32-bit view) and reads `valueName` as text whatever its
+// type, in full: its bytes up to the first NUL. On Linux the registry is
+// the one set by SetRegistryForTesting (empty by default).
+RegistryRead ReadMachineValue(const std::string& keyPath, const std::string& valueName, std::string& value);
+// Linux only: key path -> (value name -> data). Key and value names match
+// without regard to ASCII case, as in the registry.
+void SetRegistryForTesting(const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>& keys);
 
 // ---- Fault injection (Linux test builds) -----------------------------------
 

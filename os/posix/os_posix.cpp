@@ -424,3 +424,33 @@ bool SetProfileValue(const std::string& section, const std::string& key,
 }
 
 }  // namespace os
+
+namespace os {
+namespace {
+
+using FakeRegistry = std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>;
+
+FakeRegistry& Registry() {
+  static FakeRegistry keys;
+  return keys;
+}
+
+}  // namespace
+
+RegistryRead ReadMachineValue(const std::string& keyPath, const std::string& valueName, std::string& value) {
+  for (const auto& key : Registry()) {
+    if (!text::EqualsNoCaseAscii(key.first, keyPath)) continue;
+    for (const auto& v : key.second) {
+      if (text::EqualsNoCaseAscii(v.first, valueName)) {
+        value = v.second.substr(0, v.second.find('\0'));
+        return RegistryRead::Value;
+      }
+    }
+    return RegistryRead::NoValue;
+  }
+  return RegistryRead::NoKey;
+}
+
+void SetRegistryForTesting(const FakeRegistry& keys) { Registry() = keys; }
+
+}  // namespace os

@@ -321,3 +321,54 @@ bool SetProfileValue(const std::string& section, const std::string& key,
 }
 
 }  // namespace os
+
+namespace os {
+namespace {
+
+class RegKey {
+ public:
+  RegKey() = default;
+  ~RegKey() {
+    if (key_) ::RegCloseKey(key_);
+  }
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+RegistryRead ReadMachineValue(const std::string& keyPath, const std::string& valueName, std::string& value) {
+  RegKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS) {
+    return RegistryRead::NoKey;
+  }
+  // Ask for the size first, then read the whole value whatever its length.
+  std::vector<char> data;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+      return RegistryRead::NoValue;
+    }
+    data.assign(size + 2, '\0');
+    DWORD got = size;
+    LONG r = ::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(data.data()), &got);
+    if (r == ERROR_MORE_DATA) continue;  // the value grew meanwhile
+    if (r != ERROR_SUCCESS) return RegistryRead::NoValue;
+    data.resize(got);
+    std::string text(data.begin(), data.end());
+    value = text.substr(0, text.find('\0'));
+    return RegistryRead::Value;
+  }
+  return RegistryRead::NoValue;
+}
+
+void SetRegistryForTesting(
+    const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>&) {}
+
+}  // namespace os
