@@ -27,18 +27,19 @@ bool IsSizeRecord(const char* line, std::size_t length) {
          (std::memcmp(line + 6, "000107", 6) == 0 || std::memcmp(line + 6, "000111", 6) == 0);
 }
 
-// Feeds `rule` the lines of the bytes [begin, end) that end with LF and
-// returns where the unfinished last line starts.
-std::size_t ConvertCompleteLines(const char* data, std::size_t begin, std::size_t end, LineRule rule,
+// Feeds `rule` the lines of data[0, end) that end with LF and returns where
+// the unfinished last line starts. Bytes before `scanFrom` are known to hold
+// no LF, so a long line is not searched again after every read.
+std::size_t ConvertCompleteLines(const char* data, std::size_t scanFrom, std::size_t end, LineRule rule,
                                  std::string& out) {
-  std::size_t start = begin;
-  while (const void* found = std::memchr(data + start, '\n', end - start)) {
+  std::size_t start = 0;
+  while (const void* found = std::memchr(data + scanFrom, '\n', end - scanFrom)) {
     std::size_t lf = static_cast<std::size_t>(static_cast<const char*>(found) - data);
     std::size_t length = lf - start;
     if (length > 0 && data[lf - 1] == '\r') --length;
     rule(data + start, length, out);
     out.append("\r\n", 2);
-    start = lf + 1;
+    start = scanFrom = lf + 1;
   }
   return start;
 }
@@ -101,7 +102,7 @@ bool ConvertMasterFile(const std::string& master, const std::string& temporary, 
     if (got < 0) return false;
     if (got == 0) break;
     std::size_t end = held + static_cast<std::size_t>(got);
-    std::size_t rest = ConvertCompleteLines(in.data(), 0, end, rule, out);
+    std::size_t rest = ConvertCompleteLines(in.data(), held, end, rule, out);
     held = end - rest;
     if (held > 0 && rest > 0) std::memmove(in.data(), in.data() + rest, held);
     if (out.size() >= kChunk) {

@@ -19,9 +19,8 @@ TEST(TemplateIsOutOfDate, WholeCalendarDates) {
     int year, month, day;
     bool expected;
   } cases[] = {
-      {2020, 1, 1, true},   {2021, 12, 31, true}, {2022, 1, 31, true}, {2022, 2, 5, true},
-      {2022, 2, 6, false},  {2022, 3, 1, false},  {2023, 1, 4, false}, {2023, 6, 1, false},
-      {1999, 12, 31, true}, {2022, 12, 5, false},
+      {2021, 12, 31, true}, {2022, 1, 31, true}, {2022, 2, 5, true},
+      {2022, 2, 6, false},  {2022, 3, 1, false}, {2023, 1, 4, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.year) + "-" + std::to_string(c.month) + "-" + std::to_string(c.day));
