@@ -7,17 +7,18 @@
 
 namespace {
 
-constexpr int kFixedLines = 42;
 constexpr int kMaxLineBreaks = 100;
 
-struct RecordFields {
-  std::string field[4];
-  RecordFault fault = RecordFault::None;
-};
+void NoteFault(UpdateSession& s, int lineNumber, RecordFault fault) {
+  if (s.m_recordFault == RecordFault::None) {
+    s.m_recordFault = fault;
+    s.m_faultyLine = lineNumber;
+  }
+}
 
-// Splits "disk,kind,name,subfolder". The subfolder runs to the end of the
-// line or to a fourth comma.
-RecordFields SplitRecord(const std::string& line) {
+}  // namespace
+
+RecordFields SplitRecordLine(const std::string& line) {
   RecordFields r;
   std::size_t start = 0;
   int count = 0;
@@ -42,15 +43,6 @@ RecordFields SplitRecord(const std::string& line) {
   }
   return r;
 }
-
-void NoteFault(UpdateSession& s, int lineNumber, RecordFault fault) {
-  if (s.m_recordFault == RecordFault::None) {
-    s.m_recordFault = fault;
-    s.m_faultyLine = lineNumber;
-  }
-}
-
-}  // namespace
 
 void RestoreLineBreaks(std::string& text) {
   std::size_t from = 0;
@@ -88,7 +80,7 @@ int LoadDescriptor(UpdateSession& s, const std::string& sourceDir) {
   os::LineReader reader;
   if (!reader.Open(sourceDir + "info.txt")) return 0;
 
-  std::string lines[kFixedLines];
+  std::string lines[kDescriptorFixedLines];
   for (auto& line : lines) {
     if (!reader.ReadLine(line)) line.clear();
   }
@@ -110,12 +102,12 @@ int LoadDescriptor(UpdateSession& s, const std::string& sourceDir) {
   s.m_faultyLine = 0;
   s.m_recordFault = RecordFault::None;
   std::string line;
-  for (int lineNumber = kFixedLines + 1; reader.ReadLine(line); ++lineNumber) {
+  for (int lineNumber = kFirstRecordLine; reader.ReadLine(line); ++lineNumber) {
     if (s.m_recordCount == kMaxRecords) {
       NoteFault(s, lineNumber, RecordFault::TooManyRecords);
       break;
     }
-    RecordFields r = SplitRecord(line);
+    RecordFields r = SplitRecordLine(line);
     if (r.fault != RecordFault::None) NoteFault(s, lineNumber, r.fault);
     int k = s.m_recordCount;
     s.m_diskNumbers[k] = text::AtoiLike(r.field[0]);

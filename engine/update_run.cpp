@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/archive_component.h"
+#include "engine/run_rules.h"
 #include "os/os.h"
 #include "targets/master_conversion.h"
 #include "targets/product_checks.h"
@@ -17,41 +18,13 @@ namespace {
 
 const char kError[] = "エラー";
 const char kConfirm[] = "確認";
-constexpr std::size_t kCommandMaxBytes = 255;
 constexpr std::size_t kReplyBytes = 256;
 constexpr std::size_t kTitleBuffer = 100;
-constexpr int kFirstRecordLine = 43;
 
-// Checks `folder` followed directly by `name`; a folder given without its
-// final separator gets one.
-bool CheckFolder(std::string& folder, const std::string& name) {
-  if (!os::Exists(folder)) return false;
-  if (os::Exists(folder + name)) return true;
-  folder += "\\";
-  return os::Exists(folder + name);
-}
-
-// A bare drive letter becomes the root of that drive on the second try.
-bool ProbeSettingsFile(std::string& folder, const std::string& name) {
-  if (CheckFolder(folder, name)) return true;
-  folder += ":\\";
-  return CheckFolder(folder, name);
-}
-
-// The name a START archive takes for the installed variant: START0 to
-// START15 or START99; other indexes add nothing.
-std::string StartSuffix(int versionIndex) {
-  if ((versionIndex >= 0 && versionIndex <= 15) || versionIndex == 99) return std::to_string(versionIndex);
-  return std::string();
-}
-
-bool IsStart(const std::string& name) { return text::SplitPath(name).name == "START"; }
-bool IsExcel(const std::string& name) { return text::SplitPath(name).name == "EXCEL"; }
-
-std::string ExtractCommand(const std::string& windowsFolder, const std::string& sourceDir,
-                           const std::string& archive, const std::string& destination) {
-  return "e -mcw" + windowsFolder + " \"" + sourceDir + archive + "\" \"" + destination + "\"";
-}
+using engine::ExtractCommand;
+using engine::IsExcelArchive;
+using engine::IsStartArchive;
+using engine::StartSuffix;
 
 class Run {
  public:
@@ -95,23 +68,12 @@ class Run {
   }
 
  private:
-  bool ChooseSettingsFile() {
-    if (s_.m_settingsFile != "NULL") {
-      work_ = s_.m_targetFolder;
-      return ProbeSettingsFile(work_, s_.m_settingsFile);
-    }
-    for (const char* name : {"morefa1.ini", "pilunet1.ini"}) {
-      s_.m_settingsFile = name;
-      work_ = s_.m_targetFolder;
-      if (ProbeSettingsFile(work_, s_.m_settingsFile)) return true;
-    }
-    return false;
-  }
+  bool ChooseSettingsFile() { return engine::ChooseSettingsFile(s_.m_targetFolder, s_.m_settingsFile, work_); }
 
   // Archive names as the run will give them, with the START suffix.
   std::string EffectiveName(int k) const {
     const std::string& name = s_.m_archiveNames[k];
-    if (s_.m_recordKinds[k] == 1 && IsStart(name)) return name + StartSuffix(s_.m_versionIndex);
+    if (s_.m_recordKinds[k] == 1 && IsStartArchive(name)) return name + StartSuffix(s_.m_versionIndex);
     return name;
   }
 
@@ -121,7 +83,7 @@ class Run {
     for (int k = 0; k < s_.m_recordCount; ++k) {
       if (s_.m_recordKinds[k] != 1) continue;
       std::string command = ExtractCommand(windowsFolder_, sourceDir_, EffectiveName(k), work_ + s_.m_subFolders[k]);
-      if (command.size() > kCommandMaxBytes) {
+      if (command.size() > engine::kCommandMaxBytes) {
         ui_.Message("info.txt の " + std::to_string(kFirstRecordLine + k) + " 行目のアーカイブ " + EffectiveName(k) +
                         " を展開するコマンドが255バイトを超えます。もっと短いインストール先ﾌｫﾙﾀﾞを選んでください。",
                     kError);
@@ -160,14 +122,14 @@ class Run {
 
   bool InstallArchive(int k, const std::string& destination) {
     std::string& name = s_.m_archiveNames[k];
-    if (IsStart(name)) {
+    if (IsStartArchive(name)) {
       name += StartSuffix(s_.m_versionIndex);
       if (!s_.m_versionText.empty() && s_.m_versionIndex <= 15) {
         if (!WriteSetting("SYSTEM", "Version", s_.m_versionText, work_ + s_.m_settingsFile)) return false;
       }
     }
     std::string command = ExtractCommand(windowsFolder_, sourceDir_, name, destination);
-    if (IsExcel(name)) {
+    if (IsExcelArchive(name)) {
       if (targets::CheckSpreadsheetTemplate(work_) != 1) return true;
       ui_.Message("原価計算書のエクセルひな形を更新しました。", kConfirm);
     }
@@ -216,7 +178,7 @@ class Run {
     const std::string history = work_ + "tov3.ini";
     if (!WriteSetting("HISTORY", "抽出開始日ON", "1", history)) return false;
     if (!WriteSetting("HISTORY", "抽出終了日ON", "1", history)) return false;
-    for (const char* key : CategoryKeys(text::AtoiLike(s_.m_category))) {
+    for (const char* key : engine::CategoryKeysFor(text::AtoiLike(s_.m_category))) {
       if (key && !WriteSetting("SYSTEM", key, "1", settings)) return false;
     }
     if (text::AtoiLike(s_.m_masterAdjust) == 1) {
@@ -225,24 +187,6 @@ class Run {
       if (targets::ConvertMaterialTypes(master) == 0) ui_.Message("材料ﾀｲﾌﾟ変換が正常に更新されませんでした。", kConfirm);
     }
     return true;
-  }
-
-  struct KeyPair {
-    const char* keys[2];
-    const char* const* begin() const { return keys; }
-    const char* const* end() const { return keys + 2; }
-  };
-
-  static KeyPair CategoryKeys(int category) {
-    switch (category) {
-      case 1: return {{"種別電気", nullptr}};
-      case 2: return {{"種別水道", nullptr}};
-      case 3: return {{"種別設備", nullptr}};
-      case 4: return {{"種別建築", nullptr}};
-      case 5: return {{"種別水道", "種別設備"}};
-      case 6: return {{"種別電気", "種別設備"}};
-      default: return {{nullptr, nullptr}};
-    }
   }
 
   UpdateSession& s_;

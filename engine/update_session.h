@@ -8,6 +8,9 @@ constexpr int kMaxRecords = 100;
 constexpr int kUninstallKeyCount = 15;
 constexpr int kTitlePatternCount = 15;
 constexpr std::size_t kRecordFieldMaxBytes = 31;
+// Lines 1 to 42 of info.txt are fixed; install records start on line 43.
+constexpr int kDescriptorFixedLines = 42;
+constexpr int kFirstRecordLine = kDescriptorFixedLines + 1;
 
 // Why a record line of the descriptor cannot be used. The session keeps the
 // first such line so that the run can refuse the medium before it changes
@@ -18,6 +21,15 @@ enum class RecordFault {
   FieldTooLong,   // a field longer than 31 bytes
   TooManyRecords, // a 101st record line
 };
+
+// One record line split into "disk,kind,name,subfolder"; the subfolder runs
+// to the end of the line or to a fourth comma. Fields longer than 31 bytes
+// are cut; `fault` says why the line cannot be used, if it cannot.
+struct RecordFields {
+  std::string field[4];
+  RecordFault fault = RecordFault::None;
+};
+RecordFields SplitRecordLine(const std::string& line);
 
 struct UpdateSession {
   std::string m_targetFolder;
