@@ -69,7 +69,8 @@ OTHER_W="$(winpath "$other")\\"
 EXE_W="$(winpath "$medium")\\Brelix.exe"
 SHOTS_W="$(winpath "$work/shots")"
 
-# make_medium MASTER_ADJUST: Brelix.exe, pictures, archive, single file, info.txt.
+# make_medium MASTER_ADJUST [SETTINGS_FILE]: Brelix.exe, pictures, archive,
+# single file, info.txt.
 make_medium() {
   mkdir -p "$medium/src/master"
   cp "$exe" "$medium/Brelix.exe"
@@ -78,10 +79,10 @@ make_medium() {
   (cd "$medium/src/master" && jlha co5y2q "$medium/DATA1.lzh" SIZE.DAT >/dev/null)
   printf 'Brelix e2e\r\n' >"$medium/readme.txt"
   rm -rf "$medium/src"
-  MEDIUM_ADJUST="$1" INSTALL_W="$INSTALL_W" python3 - "$medium/info.txt" <<'PY'
+  MEDIUM_ADJUST="$1" MEDIUM_SETTINGS="${2:-NULL}" INSTALL_W="$INSTALL_W" python3 - "$medium/info.txt" <<'PY'
 import os, sys
 lines = ["BrelixE2E"] + [""] * 14
-lines += [os.environ["INSTALL_W"], "", os.environ["MEDIUM_ADJUST"], "NULL", "1", "9.1S",
+lines += [os.environ["INSTALL_W"], "", os.environ["MEDIUM_ADJUST"], os.environ["MEDIUM_SETTINGS"], "1", "9.1S",
           "back.bmp", "notes.bmp", "target.bmp", "confirm.bmp",
           "今回の更新内容：\tx資材マスタを更新します。", "更新先のフォルダを確認して下さい。"]
 lines += ["見積"] + [""] * 14
@@ -275,7 +276,10 @@ EOF
   ;;
 run_refused)
   # A folder without the product: the run refuses it, the target dialog comes
-  # back with it, and a second confirmation on the right folder updates.
+  # back with it, and a second confirmation on the right folder updates. The
+  # settings file is named: after a refusal a "NULL" line leaves the run
+  # probing only for the name it tried last.
+  make_medium 2 morefa1.ini
   drive refused <<EOF
 launch $EXE_W $MEDIUM_W
 dialog マスタ調整機能付
