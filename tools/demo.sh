@@ -17,16 +17,17 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 jobs="${BRELIX_JOBS:-2}"
+build="${BRELIX_BUILD_DIR:-build-win}"
 auto=0
 [ "${1:-}" = "--auto" ] && auto=1
 
 bash tools/setup.sh
 
 echo "== building Brelix.exe"
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-win -j"$jobs" --target Brelix brelix-driver
-exe="$root/build-win/app/Brelix.exe"
-driver="$root/build-win/tests/e2e/brelix-driver.exe"
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$jobs" --target Brelix brelix-driver
+exe="$(cd "$build" && pwd)/app/Brelix.exe"
+driver="$(cd "$build" && pwd)/tests/e2e/brelix-driver.exe"
 
 demo="$root/out/demo"
 medium="$demo/medium"
@@ -126,8 +127,8 @@ dialog アップデート
 shot $S\\3-confirm.bmp
 click 1
 gone
-dialog 確認
-shot $S\\4-finished.bmp
+okuntil 確認 システムは正常に更新されました。 $S\\4-message
+shot $S\\5-finished.bmp
 click 1
 exit 0
 EOF

@@ -18,6 +18,10 @@
 //   click ID                post a click to button ID (refused when it is
 //                           disabled or hidden)
 //   key enter|escape        press a key in the focused control of the dialog
+//   okuntil CAPTION TEXT [PREFIX]
+//                           answer OK to every message box CAPTION until one
+//                           reads TEXT, which becomes the current dialog; each
+//                           box answered is saved as PREFIX-N.bmp when given
 //   gone                    wait until the current dialog is hidden or gone
 //   main CAPTION            wait until the main window's caption is CAPTION
 //   mainstyle               check the main window: maximised, no menu, no
@@ -328,6 +332,17 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
     PostMessageW(target, WM_KEYDOWN, vk, 1);
     PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
     return true;
+  }
+  if (cmd == "okuntil") {
+    if (a.size() < 3 || a.size() > 4) return need(2);
+    for (int n = 1;; ++n) {
+      if (!Run({"dialog", a[1]}, error)) return false;
+      HWND box = g_dialog;
+      if (TextOf(GetDlgItem(box, 0xFFFF)) == Widen(a[2])) return true;
+      std::printf("   answered %s\n", Quote(TextOf(GetDlgItem(box, 0xFFFF))).c_str());
+      if (a.size() == 4 && !Run({"shot", a[3] + "-" + std::to_string(n) + ".bmp"}, error)) return false;
+      if (!Run({"click", "1"}, error) || !Run({"gone"}, error)) return false;
+    }
   }
   if (cmd == "gone") {
     if (!need(0)) return false;
