@@ -37,7 +37,11 @@ printf 'demo template 9.1S\r\n' >"$src/excel/横K-R7q.xlsm"
 lzh() { local out="$1" dir="$2"; shift 2; (cd "$dir" && jlha co5y2q "$out" "$@" >/dev/null); }
 lzh "$medium/PROG.lzh" "$src/prog" MITSUMO.TXT PROGRAM.INI
 # The installed 8.0S matches the second title pattern: the run asks for START2.
-lzh "$medium/START2.lzh" "$src/start" START.TXT
+# Each of the 15 title patterns selects its own START archive, so the medium
+# carries all of them.
+for i in $(seq 1 15); do
+  lzh "$medium/START$i.lzh" "$src/start" START.TXT
+done
 lzh "$medium/MASTER.lzh" "$src/master" pok101-3.mst
 lzh "$medium/EXCEL.lzh" "$src/excel" 横K-R7q.xlsm
 crlf "見積原価システム 9.1S をお使いいただきありがとうございます。" | to932 >"$medium/readme.txt"
