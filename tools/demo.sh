@@ -51,7 +51,8 @@ rm -rf "$medium" "$shots"
 mkdir -p "$medium" "$shots"
 cp demo/medium/info.txt "$medium/info.txt"
 cp "$exe" "$medium/Brelix.exe"
-python3 tools/make_bmp.py "$medium"
+c++ -std=c++17 -O2 -o "$demo/make_bmp" tools/make_bmp.cpp
+"$demo/make_bmp" "$medium"
 
 src="$demo/src"
 rm -rf "$src"

@@ -55,6 +55,13 @@ wineserver -w >/dev/null 2>&1 || true
 wineserver -p
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
+# The picture generator, built for this machine.
+make_bmp="$out/make_bmp"
+if [ ! -x "$make_bmp" ] || [ "$root/tools/make_bmp.cpp" -nt "$make_bmp" ]; then
+  c++ -std=c++17 -O2 -o "$make_bmp.new" "$root/tools/make_bmp.cpp"
+  mv "$make_bmp.new" "$make_bmp"
+fi
+
 # Windows path of a Linux path (Z: is the root of the Linux file system).
 winpath() { local p="$1"; p="${p//\//\\}"; printf 'Z:%s' "$p"; }
 
@@ -74,22 +81,19 @@ SHOTS_W="$(winpath "$work/shots")"
 make_medium() {
   mkdir -p "$medium/src/master"
   cp "$exe" "$medium/Brelix.exe"
-  python3 "$root/tools/make_bmp.py" "$medium"
+  "$make_bmp" "$medium"
   printf 'SIZE,100\r\nTYPE,200\r\n' >"$medium/src/master/SIZE.DAT"
   (cd "$medium/src/master" && jlha co5y2q "$medium/DATA1.lzh" SIZE.DAT >/dev/null)
   printf 'Brelix e2e\r\n' >"$medium/readme.txt"
   rm -rf "$medium/src"
-  MEDIUM_ADJUST="$1" MEDIUM_SETTINGS="${2:-NULL}" INSTALL_W="$INSTALL_W" python3 - "$medium/info.txt" <<'PY'
-import os, sys
-lines = ["BrelixE2E"] + [""] * 14
-lines += [os.environ["INSTALL_W"], "", os.environ["MEDIUM_ADJUST"], os.environ["MEDIUM_SETTINGS"], "1", "9.1S",
-          "back.bmp", "notes.bmp", "target.bmp", "confirm.bmp",
-          "今回の更新内容：\tx資材マスタを更新します。", "更新先のフォルダを確認して下さい。"]
-lines += ["見積"] + [""] * 14
-lines += ["1,1,data1,master\\", "1,2,readme.txt,doc\\"]
-with open(sys.argv[1], "wb") as f:
-    f.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
-PY
+  {
+    printf '%s\r\n' BrelixE2E
+    for _ in $(seq 14); do printf '\r\n'; done
+    printf '%s\r\n' "$INSTALL_W" "" "$1" "${2:-NULL}" 1 9.1S back.bmp notes.bmp target.bmp confirm.bmp \
+      $'今回の更新内容：\tx資材マスタを更新します。' "更新先のフォルダを確認して下さい。" "見積"
+    for _ in $(seq 14); do printf '\r\n'; done
+    printf '%s\r\n' '1,1,data1,master\' '1,2,readme.txt,doc\'
+  } | iconv -f UTF-8 -t CP932 >"$medium/info.txt"
 }
 
 # An installation the update accepts: settings file, menu, tool, two bitmaps.
