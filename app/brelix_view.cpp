@@ -44,19 +44,17 @@ bool CBrelixView::OnCreate(const CREATESTRUCTA&) {
 }
 
 bool CBrelixView::OnCommand(int id, int, HWND) {
-  switch (id) {
-    case ID_STEP_NOTES:
-      OnStepNotes();
-      return true;
-    case ID_STEP_TARGET:
-      OnStepTarget();
-      return true;
-    case ID_STEP_CONFIRM:
-      OnStepConfirm();
-      return true;
-    default:
-      return false;
+  if (id != ID_STEP_NOTES && id != ID_STEP_TARGET && id != ID_STEP_CONFIRM) return false;
+  try {
+    if (id == ID_STEP_NOTES) OnStepNotes();
+    else if (id == ID_STEP_TARGET) OnStepTarget();
+    else OnStepConfirm();
+  } catch (...) {
+    // A step that could not finish (out of memory) posts no successor; end
+    // the program rather than leave the bare main window without a dialog.
+    CloseFrame();
   }
+  return true;
 }
 
 bool CBrelixView::OnPaint() {

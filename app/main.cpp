@@ -4,6 +4,12 @@
 #include "app/brelix_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  CBrelixApp app;
-  return app.Main();
+  try {
+    CBrelixApp app;
+    return app.Main();
+  } catch (...) {
+    // Out of memory during start-up: end without a window, as a failed
+    // start-up does.
+    return 1;
+  }
 }
