@@ -151,7 +151,7 @@ class Progress {
 
 class FileSink : public lzh::Sink {
  public:
-  FileSink(os::OutputFile& file, Progress& progress, const lzh::ArchiveReader& reader, const std::string& member)
+  FileSink(os::FolderFile& file, Progress& progress, const lzh::ArchiveReader& reader, const std::string& member)
       : file_(file), progress_(progress), reader_(reader), member_(member) {}
   bool Write(const unsigned char* data, std::size_t size) override {
     if (!file_.Write(data, size)) return false;
@@ -160,7 +160,7 @@ class FileSink : public lzh::Sink {
   }
 
  private:
-  os::OutputFile& file_;
+  os::FolderFile& file_;
   Progress& progress_;
   const lzh::ArchiveReader& reader_;
   const std::string& member_;
@@ -169,78 +169,91 @@ class FileSink : public lzh::Sink {
 // Decoded members wait in temporary files of the destination folder, so
 // that installing them is a rename on the same volume. Install moves every
 // one over its target, keeping each replaced file aside until all are in
-// place; if any step fails, everything is moved back. Whatever is left when
-// the object goes away is removed.
+// place; if any step fails, everything is moved back. Whatever temporary
+// file is left when the object goes away is removed.
 class Staging {
  public:
-  explicit Staging(std::string folder) : folder_(std::move(folder)) {}
+  explicit Staging(os::ExtractFolder& folder) : folder_(folder) {}
   ~Staging() {
     for (const Entry& e : entries_) {
-      if (!e.installed) os::RemoveFile(e.temp);
+      if (!e.installed) folder_.Remove(e.temp);
     }
   }
   Staging(const Staging&) = delete;
   Staging& operator=(const Staging&) = delete;
 
-  // A name in the destination folder that does not exist yet.
-  std::string NewTempPath() {
-    static unsigned serial = 0;
-    for (;;) {
-      std::string path = folder_ + "~brx" + Hex(++serial & 0xFFFFF) + ".tmp";
-      if (!os::Exists(path)) return path;
+  // Creates a new temporary file; its name in `name`.
+  bool CreateTemp(os::FolderFile& file, std::string& name) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+      name = NextName();
+      if (folder_.CreateNew(name, file)) return true;
+      if (!folder_.Exists(name)) return false;  // a real failure, not a name in use
     }
+    return false;
   }
   // A file whose temporary copy is complete. A later member of the same name
   // replaces an earlier one, as extracting them in order would.
   void Add(const std::string& temp, const std::string& name) {
     for (Entry& e : entries_) {
-      if (!e.installed && text::EqualsNoCaseAscii(e.name, name)) {
-        os::RemoveFile(e.temp);
+      if (text::EqualsNoCaseAscii(e.name, name)) {
+        folder_.Remove(e.temp);
         e.temp = temp;
         return;
       }
     }
-    entries_.push_back(Entry{temp, name, std::string(), false});
+    entries_.push_back(Entry{temp, name, std::string(), std::string(), false});
   }
+  // Forgets a temporary file that never completed (it is removed).
+  void Discard(const std::string& temp) { folder_.Remove(temp); }
 
   enum class Outcome { Ok, ReadOnly, CannotWrite };
   Outcome Install(bool replaceReadOnly, std::string& failedPath) {
-    for (const Entry& e : entries_) {
-      std::string target = folder_ + e.name;
-      std::uint32_t attributes = 0;
-      if (os::IsDirectory(target)) {
-        failedPath = target;
+    // Existing files are matched without regard to case, as on Windows.
+    std::vector<std::string> existing = folder_.List();
+    for (Entry& e : entries_) {
+      e.target = e.name;
+      for (const std::string& n : existing) {
+        if (text::EqualsNoCaseAscii(n, e.name)) {
+          e.target = n;
+          break;
+        }
+      }
+      if (folder_.IsDirectory(e.target)) {
+        failedPath = folder_.Path() + e.target;
         return Outcome::CannotWrite;
       }
-      if (os::GetAttributes(target, attributes) && (attributes & os::kAttrReadOnly) && !replaceReadOnly) {
-        failedPath = target;
+      if (!replaceReadOnly && folder_.IsReadOnly(e.target)) {
+        failedPath = folder_.Path() + e.target;
         return Outcome::ReadOnly;
       }
     }
+    // The data must be on the disk before any old file is given up.
+    if (!folder_.SyncData()) {
+      failedPath = folder_.Path();
+      return Outcome::CannotWrite;
+    }
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       Entry& e = entries_[i];
-      std::string target = folder_ + e.name;
-      if (os::Exists(target)) {
-        std::string backup = NewTempPath();
-        if (!os::MoveReplace(target, backup, true)) {
-          failedPath = target;
+      if (folder_.Exists(e.target)) {
+        std::string backup = NextUnusedName();
+        if (!folder_.Rename(e.target, backup)) {
+          failedPath = folder_.Path() + e.target;
           RollBack(i);
           return Outcome::CannotWrite;
         }
         e.backup = backup;
       }
-      if (!os::MoveReplace(e.temp, target, true)) {
-        failedPath = target;
+      if (!folder_.Rename(e.temp, e.target)) {
+        failedPath = folder_.Path() + e.target;
         RollBack(i);
         return Outcome::CannotWrite;
       }
       e.installed = true;
     }
     for (Entry& e : entries_) {
-      if (e.backup.empty()) continue;
-      os::SetAttributes(e.backup, 0);
-      os::RemoveFile(e.backup);
+      if (!e.backup.empty()) folder_.Remove(e.backup);
     }
+    folder_.SyncNames();
     return Outcome::Ok;
   }
 
@@ -248,22 +261,34 @@ class Staging {
   struct Entry {
     std::string temp;
     std::string name;
+    std::string target;  // the name on disk: an existing file's own spelling
     std::string backup;  // the replaced file, kept until every member is in place
     bool installed;
   };
+
+  std::string NextName() {
+    static unsigned serial = 0;
+    return "~brx" + Hex(++serial & 0xFFFFF) + ".tmp";
+  }
+  std::string NextUnusedName() {
+    std::string name;
+    do {
+      name = NextName();
+    } while (folder_.Exists(name));
+    return name;
+  }
 
   // Undoes entries [0, upTo]: each new file goes back to its temporary name
   // (removed later) and each replaced file back to its own name.
   void RollBack(std::size_t upTo) {
     for (std::size_t k = upTo + 1; k-- > 0;) {
       Entry& e = entries_[k];
-      std::string target = folder_ + e.name;
-      if (e.installed && os::MoveReplace(target, e.temp, true)) e.installed = false;
-      if (!e.backup.empty() && os::MoveReplace(e.backup, target, true)) e.backup.clear();
+      if (e.installed && folder_.Rename(e.target, e.temp)) e.installed = false;
+      if (!e.backup.empty() && folder_.Rename(e.backup, e.target)) e.backup.clear();
     }
   }
 
-  std::string folder_;
+  os::ExtractFolder& folder_;
   std::vector<Entry> entries_;
 };
 
@@ -283,10 +308,13 @@ class Extraction {
     if (!EndsWithSeparator(dest)) dest += '\\';
     if (!EnsureFolder(dest)) return Fail("展開先フォルダ" + Quoted(dest) + "を作れません。");
 
+    os::ExtractFolder folder;
+    if (!folder.Open(dest)) return WriteFailure(dest);
+
     FileReader reader(file);
     lzh::ArchiveReader archive(reader);
     Progress progress(owner_, archive_, reader.Size());
-    Staging staging(dest);
+    Staging staging(folder);
     int members = 0;
     for (;;) {
       lzh::Member m;
@@ -304,21 +332,27 @@ class Extraction {
         return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は使えないファイル名です。");
       }
       std::string target = dest + m.name;
-      std::string temp = staging.NewTempPath();
-      os::OutputFile out;
-      if (!out.Create(temp)) return WriteFailure(target);
-      // Registered before decoding so that a failure removes the partial file.
-      staging.Add(temp, m.name);
+      std::string temp;
+      // Closed before the staging removes a failed temporary file.
+      os::FolderFile out;
+      if (!staging.CreateTemp(out, temp)) return WriteFailure(target);
       FileSink sink(out, progress, archive, m.name);
       s = archive.Decode(&sink);
-      if (s == lzh::Status::WriteError) return WriteFailure(target);
-      if (s != lzh::Status::Ok) return DataFailure(s, shownName);
-      if (!out.Flush() || !out.Close()) return WriteFailure(target);
-      if (m.hasUnixTime) {
-        os::SetFileTimeUnix(temp, m.unixTime);
-      } else {
-        os::SetFileTimeDos(temp, m.dosTime);
+      bool written = s == lzh::Status::Ok && out.Flush();
+      if (!out.Close()) written = false;
+      if (s != lzh::Status::Ok || !written) {
+        os::Error error = os::LastError();
+        staging.Discard(temp);
+        os::SetLastError(error);
+        if (s == lzh::Status::Ok || s == lzh::Status::WriteError) return WriteFailure(target);
+        return DataFailure(s, shownName);
       }
+      if (m.hasUnixTime) {
+        folder.SetTimeUnix(temp, m.unixTime);
+      } else {
+        folder.SetTimeDos(temp, m.dosTime);
+      }
+      staging.Add(temp, m.name);
       progress.Tick(m.name, archive.Position());
     }
     if (members == 0) return Fail(Quoted(archive_) + "はLZH書庫ではありません。");

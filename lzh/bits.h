@@ -92,9 +92,12 @@ class Window {
   static constexpr std::size_t kChunk = 256 * 1024;
   static constexpr std::size_t kSlack = 512;
 
-  Window(Sink* sink, std::uint64_t total, unsigned char fill)
-      : buffer_(kHistory + kChunk + kSlack), sink_(sink), total_(total) {
-    std::memset(buffer_.data(), fill, kHistory);
+  // `reach` is the farthest distance back the method can copy from; only
+  // that much history needs its initial fill.
+  Window(std::vector<unsigned char>& buffer, Sink* sink, std::uint64_t total, unsigned char fill, std::size_t reach)
+      : buffer_(buffer), sink_(sink), total_(total) {
+    buffer_.resize(kHistory + kChunk + kSlack);
+    std::memset(buffer_.data() + kHistory - reach, fill, reach);
     out = flushFrom_ = buffer_.data() + kHistory;
     limit_ = flushFrom_ + kChunk;
     SetStop();
@@ -122,7 +125,7 @@ class Window {
     stop = out + (left < room ? static_cast<std::size_t>(left) : room);
   }
 
-  std::vector<unsigned char> buffer_;
+  std::vector<unsigned char>& buffer_;
   Sink* sink_;
   std::uint64_t total_;
   std::uint64_t flushed_ = 0;  // bytes already handed to the sink

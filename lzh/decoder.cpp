@@ -80,6 +80,11 @@ Status DecodeStored(Input& in, const Member& m, Sink* sink) {
 }  // namespace
 
 Status DecodeMember(Input& in, const Member& m, Sink* sink) {
+  Workspace workspace;
+  return DecodeMember(in, m, sink, workspace);
+}
+
+Status DecodeMember(Input& in, const Member& m, Sink* sink, Workspace& workspace) {
   switch (m.method) {
     case Method::Directory:
       return SkipRest(in, m.packedSize);
@@ -93,7 +98,20 @@ Status DecodeMember(Input& in, const Member& m, Sink* sink) {
       break;
   }
   detail::BitReader br(in, m.packedSize);
-  detail::Window w(sink, m.originalSize, 0x20);
+  // Farthest copy distance of each method: -lh1- 6+6 position bits; -lh4-
+  // and -lh5- position codes up to 13 (2^12 + 12 bits), -lh6- 15, -lh7- 16;
+  // the LArc methods keep their own ring.
+  std::size_t reach = detail::Window::kHistory;
+  switch (m.method) {
+    case Method::Lh1: reach = 4096; break;
+    case Method::Lh4:
+    case Method::Lh5: reach = 8192; break;
+    case Method::Lh6: reach = 32768; break;
+    case Method::Lzs:
+    case Method::Lz5: reach = 0; break;
+    default: break;
+  }
+  detail::Window w(workspace.window, sink, m.originalSize, 0x20, reach);
   Status s = Status::Ok;
   if (!w.Done()) {
     switch (m.method) {
@@ -140,7 +158,7 @@ Status ArchiveReader::Next(Member& m) {
 Status ArchiveReader::Decode(Sink* sink) {
   if (!pending_) return Status::BadHeader;
   pending_ = false;
-  return DecodeMember(in_, current_, sink);
+  return DecodeMember(in_, current_, sink, workspace_);
 }
 
 }  // namespace lzh

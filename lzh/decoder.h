@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "lzh/header.h"
 #include "lzh/input.h"
@@ -25,6 +26,13 @@ class Sink {
 // input, so the next header can be read.
 Status DecodeMember(Input& in, const Member& m, Sink* sink);
 
+// Buffers that one decoding after another can reuse, so that an archive of
+// many small members does not allocate a window for each.
+struct Workspace {
+  std::vector<unsigned char> window;
+};
+Status DecodeMember(Input& in, const Member& m, Sink* sink, Workspace& workspace);
+
 // Reads an archive member by member.
 class ArchiveReader {
  public:
@@ -40,6 +48,7 @@ class ArchiveReader {
 
  private:
   Input in_;
+  Workspace workspace_;
   Member current_;
   bool pending_ = false;  // the current member's data is still unread
 };

@@ -1,15 +1,71 @@
-// File operations the archive component needs beyond os/os.h.
+// File operations of the archive component beyond os/os.h: a destination
+// folder opened once, in which files are created, renamed and removed by
+// name. On Linux this resolves the folder's path (and its case) once instead
+// of once per operation, which matters for archives of thousands of members.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace os {
 
-// Sets a file's last-write time from Unix time (seconds since 1970, UTC).
-bool SetFileTimeUnix(const std::string& path, std::int64_t unixTime);
-// Sets a file's last-write time from an MS-DOS date and time (date in the
-// high 16 bits), which is local time.
-bool SetFileTimeDos(const std::string& path, std::uint32_t dosDateTime);
+// Output to one new file of an ExtractFolder; closed (without flushing) by
+// the destructor.
+class FolderFile {
+ public:
+  FolderFile();
+  ~FolderFile();
+  FolderFile(const FolderFile&) = delete;
+  FolderFile& operator=(const FolderFile&) = delete;
+
+  bool Write(const void* data, std::size_t size);
+  // Puts the data on the disk (FlushFileBuffers on Windows; on Linux the
+  // folder's SyncData does it for all files at once).
+  bool Flush();
+  bool Close();
+
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+class ExtractFolder {
+ public:
+  ExtractFolder();
+  ~ExtractFolder();
+  ExtractFolder(const ExtractFolder&) = delete;
+  ExtractFolder& operator=(const ExtractFolder&) = delete;
+
+  // `folder` must exist; with or without a final separator.
+  bool Open(const std::string& folder);
+  // The folder with a final separator, for messages.
+  const std::string& Path() const { return path_; }
+
+  // Names in the folder, code page 932 (files and folders; no "." or "..").
+  std::vector<std::string> List();
+  // Creates a new file; false when `name` exists already.
+  bool CreateNew(const std::string& name, FolderFile& file);
+  // Moves `from` over `to` (replacing it, read-only or not).
+  bool Rename(const std::string& from, const std::string& to);
+  bool Remove(const std::string& name);  // also a read-only file
+  bool Exists(const std::string& name);
+  bool IsDirectory(const std::string& name);
+  bool IsReadOnly(const std::string& name);
+  // Last-write time from Unix time (UTC) or from an MS-DOS local date/time.
+  bool SetTimeUnix(const std::string& name, std::int64_t unixTime);
+  bool SetTimeDos(const std::string& name, std::uint32_t dosDateTime);
+  // Puts every file written so far on the disk (Linux: once, for all).
+  bool SyncData();
+  // Makes the renames durable (Linux: fsync of the folder).
+  bool SyncNames();
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+  std::string path_;
+};
 
 }  // namespace os

@@ -1,35 +1,201 @@
 #include "os/archive_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
 
 #include "os/os.h"
+#include "os/os_internal.h"
 #include "os/posix/path_posix.h"
+#include "text/convert.h"
+#include "text/cp932.h"
 
 namespace os {
 namespace {
 
-bool SetTime(const std::string& path, time_t t) {
-  struct timespec times[2];
-  times[0].tv_sec = 0;
-  times[0].tv_nsec = UTIME_OMIT;  // access time stays
-  times[1].tv_sec = t;
-  times[1].tv_nsec = 0;
-  if (::utimensat(AT_FDCWD, posix::NativePath(path).c_str(), times, 0) == 0) return true;
-  SetLastError(errno == ENOENT ? Error::NotFound : Error::Other);
+Error FromErrno(int e) {
+  switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+      return Error::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return Error::AccessDenied;
+    case EBUSY:
+    case ETXTBSY:
+      return Error::SharingViolation;
+    case ENOSPC:
+    case EDQUOT:
+      return Error::DiskFull;
+    default:
+      return Error::Other;
+  }
+}
+
+bool Fail(int e) {
+  SetLastError(FromErrno(e));
   return false;
 }
 
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { Reset(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  void Reset(int fd = -1) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string Native(const std::string& name) { return text::Cp932ToUtf8(name); }
+
 }  // namespace
 
-bool SetFileTimeUnix(const std::string& path, std::int64_t unixTime) {
-  return SetTime(path, static_cast<time_t>(unixTime));
+struct FolderFile::Impl {
+  Fd fd;
+};
+
+FolderFile::FolderFile() = default;
+FolderFile::~FolderFile() = default;
+
+bool FolderFile::Write(const void* data, std::size_t size) {
+  if (!impl_) return Fail(EBADF);
+  if (detail::InjectedFailure(Op::Write)) return false;
+  auto* p = static_cast<const char*>(data);
+  while (size) {
+    ssize_t n = ::write(impl_->fd.get(), p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
 }
 
-bool SetFileTimeDos(const std::string& path, std::uint32_t dos) {
+bool FolderFile::Flush() {
+  if (!impl_) return Fail(EBADF);
+  return !detail::InjectedFailure(Op::Flush);
+}
+
+bool FolderFile::Close() {
+  if (!impl_) return true;
+  if (detail::InjectedFailure(Op::Close)) {
+    impl_.reset();
+    return false;
+  }
+  int fd = impl_->fd.Release();
+  impl_.reset();
+  if (::close(fd) != 0) return Fail(errno);
+  return true;
+}
+
+struct ExtractFolder::Impl {
+  Fd dir;
+};
+
+ExtractFolder::ExtractFolder() = default;
+ExtractFolder::~ExtractFolder() = default;
+
+bool ExtractFolder::Open(const std::string& folder) {
+  path_ = folder;
+  std::size_t last = text::FindLastSeparator(path_);
+  if (last == std::string::npos || last + 1 != path_.size()) path_ += '\\';
+  auto impl = std::make_unique<Impl>();
+  impl->dir.Reset(::open(posix::NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (impl->dir.get() < 0) return Fail(errno);
+  impl_ = std::move(impl);
+  return true;
+}
+
+std::vector<std::string> ExtractFolder::List() {
+  std::vector<std::string> names;
+  int fd = ::openat(impl_->dir.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return names;
+  DIR* d = ::fdopendir(fd);
+  if (!d) {
+    ::close(fd);
+    return names;
+  }
+  while (struct dirent* e = ::readdir(d)) {
+    std::string n = e->d_name;
+    if (n == "." || n == "..") continue;
+    names.push_back(text::Utf8ToCp932(n));
+  }
+  ::closedir(d);
+  return names;
+}
+
+bool ExtractFolder::CreateNew(const std::string& name, FolderFile& file) {
+  file.impl_.reset();
+  if (detail::InjectedFailure(Op::Create)) return false;
+  int fd = ::openat(impl_->dir.get(), Native(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return Fail(errno);
+  file.impl_ = std::make_unique<FolderFile::Impl>();
+  file.impl_->fd.Reset(fd);
+  return true;
+}
+
+bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
+  if (detail::InjectedFailure(Op::Rename)) return false;
+  if (::renameat(impl_->dir.get(), Native(from).c_str(), impl_->dir.get(), Native(to).c_str()) != 0) {
+    return Fail(errno);
+  }
+  return true;
+}
+
+bool ExtractFolder::Remove(const std::string& name) {
+  if (detail::InjectedFailure(Op::Remove)) return false;
+  if (::unlinkat(impl_->dir.get(), Native(name).c_str(), 0) != 0) return Fail(errno);
+  return true;
+}
+
+bool ExtractFolder::Exists(const std::string& name) {
+  struct stat st;
+  return ::fstatat(impl_->dir.get(), Native(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool ExtractFolder::IsDirectory(const std::string& name) {
+  struct stat st;
+  return ::fstatat(impl_->dir.get(), Native(name).c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The Windows read-only attribute stands for a missing owner write bit.
+bool ExtractFolder::IsReadOnly(const std::string& name) {
+  struct stat st;
+  return ::fstatat(impl_->dir.get(), Native(name).c_str(), &st, 0) == 0 && S_ISREG(st.st_mode) &&
+         !(st.st_mode & S_IWUSR);
+}
+
+bool ExtractFolder::SetTimeUnix(const std::string& name, std::int64_t unixTime) {
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;  // access time stays
+  times[1].tv_sec = static_cast<time_t>(unixTime);
+  times[1].tv_nsec = 0;
+  if (::utimensat(impl_->dir.get(), Native(name).c_str(), times, 0) != 0) return Fail(errno);
+  return true;
+}
+
+bool ExtractFolder::SetTimeDos(const std::string& name, std::uint32_t dos) {
   struct tm tm = {};
   tm.tm_year = static_cast<int>((dos >> 25) & 0x7F) + 80;
   tm.tm_mon = static_cast<int>((dos >> 21) & 0x0F) - 1;
@@ -39,8 +205,19 @@ bool SetFileTimeDos(const std::string& path, std::uint32_t dos) {
   tm.tm_sec = static_cast<int>((dos & 0x1F) * 2);
   tm.tm_isdst = -1;
   time_t t = ::mktime(&tm);
-  if (t == static_cast<time_t>(-1)) return false;
-  return SetTime(path, t);
+  if (t == static_cast<time_t>(-1)) return Fail(EINVAL);
+  return SetTimeUnix(name, t);
+}
+
+bool ExtractFolder::SyncData() {
+  // One call for every file written into the folder's file system.
+  if (::syncfs(impl_->dir.get()) != 0) return Fail(errno);
+  return true;
+}
+
+bool ExtractFolder::SyncNames() {
+  if (::fsync(impl_->dir.get()) != 0) return Fail(errno);
+  return true;
 }
 
 }  // namespace os

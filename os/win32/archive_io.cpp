@@ -3,48 +3,197 @@
 #include <windows.h>
 
 #include "os/os.h"
+#include "text/cp932.h"
 
 namespace os {
 namespace {
 
-// Opens a file only to change its times; closed by the destructor.
-class TimeHandle {
- public:
-  explicit TimeHandle(const std::string& path)
-      : h_(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~TimeHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
+Error FromWin32(DWORD e) {
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return Error::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return Error::AccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return Error::SharingViolation;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return Error::DiskFull;
+    default:
+      return Error::Other;
   }
-  TimeHandle(const TimeHandle&) = delete;
-  TimeHandle& operator=(const TimeHandle&) = delete;
-  bool Set(const FILETIME& ft) {
-    if (h_ == INVALID_HANDLE_VALUE) {
-      SetLastError(::GetLastError() == ERROR_FILE_NOT_FOUND ? Error::NotFound : Error::Other);
-      return false;
-    }
-    return ::SetFileTime(h_, nullptr, nullptr, &ft) != 0;
+}
+
+bool Fail() {
+  SetLastError(FromWin32(::GetLastError()));
+  return false;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+  ~Handle() { Reset(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  HANDLE Release() {
+    HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return h;
+  }
+  void Reset(HANDLE h = INVALID_HANDLE_VALUE) {
+    if (valid()) ::CloseHandle(h_);
+    h_ = h;
   }
 
  private:
   HANDLE h_;
 };
 
+bool SetWriteTime(const std::string& path, const FILETIME& ft) {
+  Handle h(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.valid()) return Fail();
+  return ::SetFileTime(h.get(), nullptr, nullptr, &ft) != 0 || Fail();
+}
+
 }  // namespace
 
-bool SetFileTimeUnix(const std::string& path, std::int64_t unixTime) {
+struct FolderFile::Impl {
+  Handle h;
+};
+
+FolderFile::FolderFile() = default;
+FolderFile::~FolderFile() = default;
+
+bool FolderFile::Write(const void* data, std::size_t size) {
+  if (!impl_) return false;
+  auto* p = static_cast<const char*>(data);
+  while (size) {
+    DWORD chunk = size > 0x1000000 ? 0x1000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!::WriteFile(impl_->h.get(), p, chunk, &written, nullptr)) return Fail();
+    p += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool FolderFile::Flush() {
+  if (!impl_) return false;
+  return ::FlushFileBuffers(impl_->h.get()) != 0 || Fail();
+}
+
+bool FolderFile::Close() {
+  if (!impl_) return true;
+  HANDLE h = impl_->h.Release();
+  impl_.reset();
+  return ::CloseHandle(h) != 0 || Fail();
+}
+
+struct ExtractFolder::Impl {};
+
+ExtractFolder::ExtractFolder() = default;
+ExtractFolder::~ExtractFolder() = default;
+
+bool ExtractFolder::Open(const std::string& folder) {
+  path_ = folder;
+  std::size_t last = text::FindLastSeparator(path_);
+  if (last == std::string::npos || last + 1 != path_.size()) path_ += '\\';
+  DWORD a = ::GetFileAttributesA(folder.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return Fail();
+  if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
+    SetLastError(Error::NotFound);
+    return false;
+  }
+  impl_ = std::make_unique<Impl>();
+  return true;
+}
+
+std::vector<std::string> ExtractFolder::List() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = ::FindFirstFileA((path_ + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string n = fd.cFileName;
+    if (n != "." && n != "..") names.push_back(n);
+  } while (::FindNextFileA(h, &fd));
+  ::FindClose(h);
+  return names;
+}
+
+bool ExtractFolder::CreateNew(const std::string& name, FolderFile& file) {
+  file.impl_.reset();
+  HANDLE h = ::CreateFileA((path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Fail();
+  file.impl_ = std::make_unique<FolderFile::Impl>();
+  file.impl_->h.Reset(h);
+  return true;
+}
+
+bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
+  std::string target = path_ + to;
+  // MoveFileEx will not replace a read-only file: clear the attribute first.
+  DWORD a = ::GetFileAttributesA(target.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) {
+    ::SetFileAttributesA(target.c_str(), a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  if (::MoveFileExA((path_ + from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DWORD e = ::GetLastError();
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) ::SetFileAttributesA(target.c_str(), a);
+  ::SetLastError(e);
+  return Fail();
+}
+
+bool ExtractFolder::Remove(const std::string& name) {
+  std::string path = path_ + name;
+  DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) {
+    ::SetFileAttributesA(path.c_str(), a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  return ::DeleteFileA(path.c_str()) != 0 || Fail();
+}
+
+bool ExtractFolder::Exists(const std::string& name) {
+  return ::GetFileAttributesA((path_ + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ExtractFolder::IsDirectory(const std::string& name) {
+  DWORD a = ::GetFileAttributesA((path_ + name).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ExtractFolder::IsReadOnly(const std::string& name) {
+  DWORD a = ::GetFileAttributesA((path_ + name).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_READONLY);
+}
+
+bool ExtractFolder::SetTimeUnix(const std::string& name, std::int64_t unixTime) {
   unsigned long long ticks = static_cast<unsigned long long>(unixTime + 11644473600LL) * 10000000ULL;
   FILETIME ft;
   ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
   ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-  return TimeHandle(path).Set(ft);
+  return SetWriteTime(path_ + name, ft);
 }
 
-bool SetFileTimeDos(const std::string& path, std::uint32_t dos) {
+bool ExtractFolder::SetTimeDos(const std::string& name, std::uint32_t dos) {
   FILETIME local, utc;
-  if (!::DosDateTimeToFileTime(static_cast<WORD>(dos >> 16), static_cast<WORD>(dos & 0xFFFF), &local)) return false;
-  if (!::LocalFileTimeToFileTime(&local, &utc)) return false;
-  return TimeHandle(path).Set(utc);
+  if (!::DosDateTimeToFileTime(static_cast<WORD>(dos >> 16), static_cast<WORD>(dos & 0xFFFF), &local)) return Fail();
+  if (!::LocalFileTimeToFileTime(&local, &utc)) return Fail();
+  return SetWriteTime(path_ + name, utc);
 }
+
+// Each file was flushed on its own (FolderFile::Flush) and each rename is
+// written through, so there is nothing left to do here.
+bool ExtractFolder::SyncData() { return true; }
+bool ExtractFolder::SyncNames() { return true; }
 
 }  // namespace os

@@ -10,7 +10,6 @@
 #include "tests/lzh/lzh_support.h"
 #include "tests/lzh/test_encoders.h"
 #include "tests/support/temp_dir.h"
-#include "text/convert.h"
 #include "text/cp932.h"
 
 namespace {
@@ -19,6 +18,8 @@ using lzhtest::BuildArchive;
 using lzhtest::HandMember;
 using lzhtest::MixedData;
 using lzhtest::Stored;
+using lzhtest::ToCp932;
+using lzhtest::ToUtf8;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -195,7 +196,7 @@ TEST_F(ArchiveExtract, BadArchivesFailAndLeaveDestinationAsItWas) {
     auto before = Snapshot(dest_);
     Result r = Extract(src_ + name, dest_);
     EXPECT_NE(0, r.rc);
-    EXPECT_NE(std::string::npos, text::Find(r.reply, c.replyHas)) << text::Cp932ToUtf8(r.reply);
+    EXPECT_NE(std::string::npos, text::Find(r.reply, c.replyHas)) << ToUtf8(r.reply);
     EXPECT_TRUE(text::IsValidCp932(r.reply));
     EXPECT_EQ(before, Snapshot(dest_));
   }
@@ -303,7 +304,7 @@ TEST_F(ArchiveExtract, FileSystemFailuresRollBack) {
     Result r = Extract(src_ + "F", dest_);
     os::ClearFaults();
     EXPECT_NE(0, r.rc);
-    EXPECT_NE(std::string::npos, text::Find(r.reply, row.replyHas)) << text::Cp932ToUtf8(r.reply);
+    EXPECT_NE(std::string::npos, text::Find(r.reply, row.replyHas)) << ToUtf8(r.reply);
     EXPECT_EQ(before, Snapshot(dest_));
   }
 }
@@ -324,10 +325,10 @@ TEST_F(ArchiveExtract, JlhaArchivesEveryMethod) {
                                 lzhtest::Quote(archive) + " text.txt " + lzhtest::Quote(u8"表計算.dat") +
                                 " one zero >/dev/null 2>&1"));
     std::string out = tmp_ / (name + "\\");
-    Result r = Extract(text::Utf8ToCp932(work.path().string()) + "/" + name, out);
-    ASSERT_EQ(0, r.rc) << text::Cp932ToUtf8(r.reply);
+    Result r = Extract(ToCp932(work.path().string()) + "/" + name, out);
+    ASSERT_EQ(0, r.rc) << ToUtf8(r.reply);
     for (const auto& f : files) {
-      std::string cp = text::Utf8ToCp932(f.first);
+      std::string cp = ToCp932(f.first);
       EXPECT_TRUE(ReadFile(out + cp) == f.second) << f.first;
     }
   }

@@ -17,10 +17,31 @@
 
 #include "lzh/crc16.h"
 #include "lzh/decoder.h"
+#ifndef _WIN32
+#include "text/convert.h"
+#endif
 
 namespace lzhtest {
 
 namespace fs = std::filesystem;
+
+// Code page 932 <-> UTF-8 for names on the Linux side and for messages;
+// the Windows build has no converter and never needs one (the tests that
+// use these skip there), so the text passes unchanged.
+inline std::string ToUtf8(const std::string& cp932) {
+#ifdef _WIN32
+  return cp932;
+#else
+  return text::Cp932ToUtf8(cp932);
+#endif
+}
+inline std::string ToCp932(const std::string& utf8) {
+#ifdef _WIN32
+  return utf8;
+#else
+  return text::Utf8ToCp932(utf8);
+#endif
+}
 
 inline std::string ReadAll(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);

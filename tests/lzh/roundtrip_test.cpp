@@ -3,7 +3,6 @@
 #include <map>
 
 #include "tests/lzh/lzh_support.h"
-#include "text/convert.h"
 
 namespace lzhtest {
 namespace {
@@ -61,7 +60,7 @@ TEST(RoundTrip, EveryJlhaMethodAndLevel) {
     ASSERT_EQ(files.size(), decoded.size());
     bool sawMethod = false;
     for (const Decoded& d : decoded) {
-      std::string utf8 = text::Cp932ToUtf8(d.member.name);
+      std::string utf8 = ToUtf8(d.member.name);
       SCOPED_TRACE(utf8);
       auto it = files.find(utf8);
       ASSERT_NE(files.end(), it) << "unexpected member name";
