@@ -24,10 +24,12 @@ size_record() { printf '400400000107%s' "$(printf '%0174d' 0 | tr 0 "$1")"; }
 type_record() { printf '1234567890123A%s' "$1"; }
 
 cp "$root/demo/medium/info.txt" "$medium/info.txt"
-python3 "$root/tools/make_bmp.py" "$medium" >/dev/null
 
 src="$(mktemp -d)"
 trap 'rm -rf "$src"' EXIT
+# The pictures, from the picture generator built for this machine.
+c++ -std=c++17 -O2 -o "$src/make_bmp" "$root/tools/make_bmp.cpp"
+"$src/make_bmp" "$medium" >/dev/null
 mkdir -p "$src"/{prog,start,master,excel}
 crlf "見積原価システム 本体 9.1S" | to932 >"$src/prog/MITSUMO.TXT"
 crlf "[PROGRAM]" "BUILD=910" >"$src/prog/PROGRAM.INI"
