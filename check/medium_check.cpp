@@ -120,7 +120,8 @@ ArchiveResult TestArchive(const std::string& path) {
     lzh::Status s = archive.Next(m);
     if (s == lzh::Status::End) break;
     if (s != lzh::Status::Ok) {
-      if (s == lzh::Status::BadHeader && members == 0) {
+      // A first header that cannot be read: most likely no LZH file at all.
+      if (members == 0 && s != lzh::Status::ReadError) {
         return fail("archive.not-lzh", "", "はLZH書庫ではありません。", "is not an LZH archive.");
       }
       if (s == lzh::Status::Truncated) {
