@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "os/os.h"
+#include "os/targets_io.h"
 #include "text/cp932.h"
 
 namespace targets {
@@ -77,10 +78,13 @@ struct Buffers {
   std::string output;
 };
 
-// Converts `master` into `temporary` and moves the result over `master`.
-// False, with `master` untouched and `temporary` gone, on any failure.
-bool ConvertMasterFile(const std::string& master, const std::string& temporary, LineRule rule,
-                       Buffers& buffers) {
+// Converts `name` of `folder` into the temporary file `temporaryName` of the
+// same folder and moves the result over it. False, with the master untouched
+// and the temporary file gone, on any failure.
+bool ConvertMasterFile(const std::string& folder, const std::string& name, const std::string& temporaryName,
+                       LineRule rule, Buffers& buffers) {
+  const std::string master = folder + name;
+  const std::string temporary = folder + temporaryName;
   // A read-only master could not be opened for writing; it stays as it is.
   std::uint32_t attributes = 0;
   if (!os::GetAttributes(master, attributes) || (attributes & (os::kAttrReadOnly | kAttrDirectory))) return false;
@@ -88,8 +92,8 @@ bool ConvertMasterFile(const std::string& master, const std::string& temporary, 
   if (!input.Open(master, /*exclusive=*/true)) return false;
 
   TemporaryFile guard(temporary);
-  os::OutputFile output;
-  if (!output.Create(temporary)) return false;
+  os::NamedOutputFile output;
+  if (!output.Create(folder, temporaryName)) return false;
 
   std::vector<char>& in = buffers.input;
   std::string& out = buffers.output;
@@ -202,9 +206,14 @@ int ConvertMasterSet(const std::string& setFolder, LineRule rule) {
   // The names are taken before the first file is rewritten, so neither
   // "temp.mst" nor a replaced file can disturb the listing.
   const std::vector<std::string> names = ListMasterFiles(setFolder + kMasterFilePattern);
+  if (names.empty()) return 1;
+  // A stale temporary file is reused under the name it is stored as, as
+  // Windows would match it whatever its letter case.
+  std::string temporaryName = kTemporaryName;
+  for (const os::FindEntry& entry : os::FindFiles(setFolder + kTemporaryName)) temporaryName = entry.name;
   Buffers buffers;
   for (const std::string& name : names) {
-    if (!ConvertMasterFile(setFolder + name, setFolder + kTemporaryName, rule, buffers)) return 0;
+    if (!ConvertMasterFile(setFolder, name, temporaryName, rule, buffers)) return 0;
   }
   return 1;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -150,7 +151,7 @@ TEST(MaterialConversion, EveryMatchedFileRewritten) {
   WriteFile(inst.File("1\\pok001-3.mst"), "plain\nlast");
   WriteFile(inst.File("1\\pok002-3.mst"), "");
   ASSERT_TRUE(os::MakeFolder(inst.File("1\\pok003-3.mst")));  // a folder that matches
-  WriteFile(inst.File("1\\temp.mst"), "1234567890123A stale\r\n");
+  WriteFile(inst.File("1\\TEMP.MST"), "1234567890123A stale\r\n");  // the same name to Windows
   WriteFile(inst.File("21\\temp.mst"), "1234567890123A stale\r\n");  // no master file beside it
   ASSERT_EQ(targets::ConvertMaterialTypes(inst.settings), 1);
   EXPECT_EQ(ReadFile(inst.File("21\\temp.mst")), "1234567890123A stale\r\n");
@@ -158,6 +159,12 @@ TEST(MaterialConversion, EveryMatchedFileRewritten) {
   EXPECT_EQ(ReadFile(inst.File("1\\pok002-3.mst")), "");
   EXPECT_TRUE(os::IsDirectory(inst.File("1\\pok003-3.mst")));
   EXPECT_FALSE(os::Exists(inst.File("1\\temp.mst")));
+  std::vector<std::string> left;
+  for (const os::FindEntry& e : os::FindFiles(inst.File("1\\*"))) {
+    if (e.name != "." && e.name != "..") left.push_back(e.name);
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"pok001-3.mst", "pok002-3.mst", "pok003-3.mst"}));
 }
 
 TEST(MaterialConversion, AtMostThousandFilesPerSet) {
@@ -201,6 +208,17 @@ TEST(MaterialConversion, ReadOnlyMasterFailsTheSet) {
   EXPECT_EQ(targets::ConvertMaterialTypes(inst.settings), 0);
   EXPECT_EQ(ReadFile(inst.File("21\\pok001-3.mst")), "1234567890123A\n");
   EXPECT_FALSE(os::Exists(inst.File("21\\temp.mst")));
+}
+
+TEST(MaterialConversion, ReadOnlyStaleTemporaryFileFailsTheSet) {
+  Installation inst;
+  WriteFile(inst.File("1\\pok001-3.mst"), "1234567890123A\n");
+  WriteFile(inst.File("1\\temp.mst"), "stale");
+  ASSERT_TRUE(os::SetAttributes(inst.File("1\\temp.mst"), os::kAttrReadOnly));
+  if (!testing_support::ReadOnlyIsEnforced()) GTEST_SKIP() << "read-only files are writable here";
+  EXPECT_EQ(targets::ConvertMaterialTypes(inst.settings), 0);
+  EXPECT_EQ(ReadFile(inst.File("1\\pok001-3.mst")), "1234567890123A\n");
+  EXPECT_EQ(ReadFile(inst.File("1\\temp.mst")), "stale");
 }
 
 TEST(MaterialConversion, StreamingMatchesWholeText) {

@@ -1,0 +1,104 @@
+#include "os/targets_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "os/os.h"
+#include "os/os_internal.h"
+#include "os/posix/path_posix.h"
+#include "text/convert.h"
+
+namespace os {
+namespace {
+
+bool Fail(int e) {
+  switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+      SetLastError(Error::NotFound);
+      break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      SetLastError(Error::AccessDenied);
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      SetLastError(Error::DiskFull);
+      break;
+    default:
+      SetLastError(Error::Other);
+  }
+  return false;
+}
+
+}  // namespace
+
+struct NamedOutputFile::Impl {
+  int fd = -1;
+  ~Impl() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+NamedOutputFile::NamedOutputFile() = default;
+NamedOutputFile::~NamedOutputFile() = default;
+
+bool NamedOutputFile::Create(const std::string& folder, const std::string& name) {
+  impl_.reset();
+  if (detail::InjectedFailure(Op::Create)) return false;
+  // Only the folder is looked up without regard to case; it exists, so that
+  // costs one stat.
+  std::string native = posix::NativePath(folder) + "/" + text::Cp932ToUtf8(name);
+  struct stat st;
+  // A missing owner write bit stands for the read-only attribute, which
+  // keeps even root from truncating the file.
+  if (::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return Fail(EACCES);
+  auto impl = std::make_unique<Impl>();
+  impl->fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (impl->fd < 0) return Fail(errno);
+  impl_ = std::move(impl);
+  return true;
+}
+
+bool NamedOutputFile::Write(const void* data, std::size_t size) {
+  if (!impl_) return Fail(EBADF);
+  if (detail::InjectedFailure(Op::Write)) return false;
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t w = ::write(impl_->fd, p, size);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    p += w;
+    size -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+bool NamedOutputFile::Flush() {
+  if (!impl_) return Fail(EBADF);
+  if (detail::InjectedFailure(Op::Flush)) return false;
+  if (::fsync(impl_->fd) != 0) return Fail(errno);
+  return true;
+}
+
+bool NamedOutputFile::Close() {
+  if (!impl_) return true;
+  bool injected = detail::InjectedFailure(Op::Close);
+  int fd = impl_->fd;
+  impl_->fd = -1;
+  impl_.reset();
+  int r = ::close(fd);
+  int e = errno;
+  if (injected) return false;
+  if (r != 0) return Fail(e);
+  return true;
+}
+
+}  // namespace os
