@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <new>
+#include <set>
 #include <vector>
 
 #include "lzh/decoder.h"
@@ -227,6 +228,19 @@ class Staging {
         return Outcome::ReadOnly;
       }
     }
+    // A member may bear the very name of another member's temporary file:
+    // move such a temporary file out of the way first. Fresh names avoid
+    // every target from here on.
+    for (const Entry& e : entries_) targets_.insert(text::UpperAscii(e.target));
+    for (Entry& e : entries_) {
+      if (targets_.count(text::UpperAscii(e.temp)) == 0) continue;
+      std::string moved = NextUnusedName();
+      if (!folder_.Rename(e.temp, moved)) {
+        failedPath = folder_.Path() + e.target;
+        return Outcome::CannotWrite;
+      }
+      e.temp = moved;
+    }
     // The data must be on the disk before any old file is given up.
     if (!folder_.SyncData()) {
       failedPath = folder_.Path();
@@ -274,7 +288,7 @@ class Staging {
     std::string name;
     do {
       name = NextName();
-    } while (folder_.Exists(name));
+    } while (folder_.Exists(name) || targets_.count(text::UpperAscii(name)) != 0);
     return name;
   }
 
@@ -290,6 +304,7 @@ class Staging {
 
   os::ExtractFolder& folder_;
   std::vector<Entry> entries_;
+  std::set<std::string> targets_;  // upper-cased names being installed
 };
 
 // One extraction: the reply text of a failure is built here.

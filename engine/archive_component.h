@@ -40,7 +40,11 @@ void SetArchiveProgressDelayMs(int ms);
 
 // The command as parsed.
 struct ArchiveCommand {
-  std::string workFolder;   // the text after -mcw
+  // The text after -mcw, a work folder for temporary files. Accepted and
+  // deliberately not used: temporary files go into the destination folder
+  // itself, so that installing them is a rename on the same volume and a
+  // failure never leaves a file half-copied across volumes.
+  std::string workFolder;
   std::string archive;      // as quoted, without ".lzh"
   std::string destination;  // as quoted, ending with a separator
 };

@@ -145,6 +145,29 @@ TEST_F(ArchiveExtract, ModeBZeroRefusesReadOnly) {
   EXPECT_EQ(before, Snapshot(dest_));
 }
 
+// Members named like the component's own temporary files, and two members
+// of one name (the later wins), still come out right.
+TEST_F(ArchiveExtract, NamesLikeTemporaryFilesAndDuplicates) {
+  std::vector<HandMember> members;
+  for (int i = 1; i <= 8; ++i) {
+    std::string hex = i < 10 ? std::to_string(i) : std::string(1, static_cast<char>('A' + i - 10));
+    members.push_back(Stored("~brx" + hex + ".tmp", "member " + std::to_string(i)));
+  }
+  members.push_back(Stored("dup.txt", "first"));
+  members.push_back(Stored("DUP.TXT", "second"));
+  PutArchive("T.lzh", BuildArchive(members));
+  WriteFile(dest_ + "~BRX3.TMP", "old three");
+  Result r = Extract(src_ + "T", dest_);
+  ASSERT_EQ(0, r.rc) << ToUtf8(r.reply);
+  auto after = Snapshot(dest_);
+  EXPECT_EQ(9u, after.size());
+  for (int i = 1; i <= 8; ++i) {
+    std::string name = i == 3 ? "~BRX3.TMP" : "~brx" + std::to_string(i) + ".tmp";
+    EXPECT_EQ("member " + std::to_string(i), after[name]) << name;
+  }
+  EXPECT_EQ("second", ReadFile(dest_ + "dup.txt"));
+}
+
 struct BadCase {
   const char* label;
   std::string archive;  // empty: no archive file at all

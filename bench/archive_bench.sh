@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Extraction benchmark: brelix-cli extract against lhasa, bsdtar (libarchive)
+# and 7z on the same archives. Prints a table of median wall time, median CPU
+# time (user + system), output MB/s (from the wall time) and median peak
+# memory (maximum resident set size) per tool and archive.
+#
+# usage: bench/archive_bench.sh [RUNS]        (default 5 runs per cell)
+# Environment: BRELIX_CLI (default build-lzh/cli/brelix-cli), BENCH_DIR
+# (default /dev/shm/brelix-bench when /dev/shm exists, so that the disk does
+# not dominate; the corpus and archives are kept there and reused).
+set -eu
+
+runs="${1:-5}"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cli="${BRELIX_CLI:-$root/build-lzh/cli/brelix-cli}"
+default_dir=/tmp/brelix-bench
+[ -d /dev/shm ] && default_dir=/dev/shm/brelix-bench
+work="${BENCH_DIR:-$default_dir}"
+for tool in jlha lhasa bsdtar 7z /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (run tools/setup.sh)" >&2; exit 1; }
+done
+[ -x "$cli" ] || { echo "build brelix-cli first: cmake --build build-lzh --target brelix-cli" >&2; exit 1; }
+mkdir -p "$work"
+cd "$work"
+
+# About 20 MB: text (headers, manuals), executables, already-compressed files.
+if [ ! -f corpus/.done ]; then
+  rm -rf corpus && mkdir -p corpus/text corpus/bin corpus/gz
+  find /usr/include -name '*.h' -size +8k | sort | head -n 700 | while read -r f; do
+    cp "$f" "corpus/text/$(echo "$f" | tr / _)"; done
+  find /usr/bin -maxdepth 1 -type f -size +100k -size -3M | sort | head -n 30 | while read -r f; do
+    cp "$f" corpus/bin/; done
+  find /usr/share/man -name '*.gz' -size +6k | sort | head -n 500 | while read -r f; do
+    cp "$f" "corpus/gz/$(echo "$f" | tr / _)"; done
+  # Trim to about 20 MB, keeping the mix.
+  python3 - <<'PY'
+import os
+limit = {"corpus/text": 9_000_000, "corpus/bin": 8_000_000, "corpus/gz": 3_000_000}
+for d, cap in limit.items():
+    total = 0
+    for n in sorted(os.listdir(d)):
+        p = os.path.join(d, n)
+        s = os.path.getsize(p)
+        if total + s > cap:
+            os.remove(p)
+        else:
+            total += s
+PY
+  touch corpus/.done
+fi
+if [ ! -f small/.done ]; then
+  rm -rf small && mkdir -p small
+  python3 - <<'PY'
+import os, random
+random.seed(1)
+texts = sorted(os.listdir("corpus/text"))
+blob = b"".join(open(os.path.join("corpus/text", t), "rb").read() for t in texts[:50])
+for i in range(2000):
+    n = random.randint(200, 6000)
+    off = random.randint(0, len(blob) - n)
+    open(f"small/f{i:04d}.txt", "wb").write(blob[off:off + n])
+PY
+  touch small/.done
+fi
+for m in 5 6 7; do
+  [ -f "mixed_lh$m.lzh" ] || (cd corpus && find text bin gz -type f | sort > ../list.txt &&
+    xargs jlha "co${m}y2q" "../mixed_lh$m.lzh" < ../list.txt >/dev/null)
+done
+[ -f small_lh5.lzh ] || (cd small && ls f*.txt | xargs jlha co5y2q ../small_lh5.lzh >/dev/null)
+
+# One run: wall seconds, CPU seconds and peak KiB.
+measure() {
+  local out="$1"; shift
+  rm -rf "$out" && mkdir -p "$out"
+  /usr/bin/time -f "%e %U %S %M" -o time.txt "$@" >/dev/null 2>&1 || { echo "FAILED: $*" >&2; echo "nan 0 0 0"; return; }
+  awk '{print $1, $2 + $3, $4}' time.txt
+}
+
+median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+
+printf '%-16s %-9s %10s %10s %10s %10s\n' archive tool "wall s" "cpu s" "MB/s" "peak MB"
+for arc in mixed_lh5.lzh mixed_lh6.lzh mixed_lh7.lzh small_lh5.lzh; do
+  # Output size from our own listing.
+  bytes=$("$cli" list "$arc" | awk 'NR>1 {s+=$2} END {print s}')
+  for tool in brelix lhasa bsdtar 7z; do
+    : > times.txt; : > cpus.txt; : > mems.txt
+    for ((i = 0; i < runs; i++)); do
+      case $tool in
+        brelix) r=$(measure out "$cli" extract "$work/$arc" "$work/out") ;;
+        lhasa) r=$(cd "$work" && measure out sh -c "cd out && exec lhasa xq ../$arc") ;;
+        bsdtar) r=$(measure out bsdtar xf "$arc" -C out) ;;
+        7z) r=$(measure out 7z x -y -oout "$arc") ;;
+      esac
+      set -- $r
+      echo "$1" >> times.txt; echo "$2" >> cpus.txt; echo "$3" >> mems.txt
+    done
+    t=$(median < times.txt); c=$(median < cpus.txt); m=$(median < mems.txt)
+    awk -v a="$arc" -v tool="$tool" -v t="$t" -v c="$c" -v m="$m" -v b="$bytes" \
+      'BEGIN {printf "%-16s %-9s %10.3f %10.3f %10.1f %10.1f\n", a, tool, t, c, (t > 0 ? b / t / 1e6 : 0), m / 1024}'
+  done
+done
