@@ -38,8 +38,6 @@ class Owned {
   H h_ = nullptr;
 };
 
-inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
-using GdiObject = Owned<HGDIOBJ, DeleteGdiObject>;
 using Menu = Owned<HMENU, DestroyMenu>;
 
 // BeginPaint / EndPaint for the life of the object.

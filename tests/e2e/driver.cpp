@@ -125,10 +125,33 @@ HWND MainWindow() {
   return nullptr;
 }
 
+// Owners of the drawing objects of one screenshot, released in reverse order.
+struct ScreenDC {
+  HDC dc = GetDC(nullptr);
+  ~ScreenDC() { ReleaseDC(nullptr, dc); }
+};
+struct MemoryDC {
+  HDC dc;
+  explicit MemoryDC(HDC screen) : dc(CreateCompatibleDC(screen)) {}
+  ~MemoryDC() { DeleteDC(dc); }
+};
+struct Bitmap {
+  HBITMAP bitmap;
+  ~Bitmap() {
+    if (bitmap) DeleteObject(bitmap);
+  }
+};
+struct Selection {
+  HDC dc;
+  HGDIOBJ previous;
+  Selection(HDC d, HGDIOBJ object) : dc(d), previous(SelectObject(d, object)) {}
+  ~Selection() { SelectObject(dc, previous); }
+};
+
 bool SaveScreen(const std::string& path) {
-  HDC screen = GetDC(nullptr);
-  int width = GetDeviceCaps(screen, HORZRES);
-  int height = GetDeviceCaps(screen, VERTRES);
+  ScreenDC screen;
+  int width = GetDeviceCaps(screen.dc, HORZRES);
+  int height = GetDeviceCaps(screen.dc, VERTRES);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -136,10 +159,11 @@ bool SaveScreen(const std::string& path) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  MemoryDC memory(screen.dc);
+  Bitmap bitmap{CreateDIBSection(screen.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0)};
+  if (!bitmap.bitmap || !bits) return false;
+  Selection selection(memory.dc, bitmap.bitmap);
+  BitBlt(memory.dc, 0, 0, width, height, screen.dc, 0, 0, SRCCOPY);
   GdiFlush();
   DWORD rowBytes = ((width * 24 + 31) / 32) * 4;
   DWORD imageSize = rowBytes * height;
@@ -148,17 +172,11 @@ bool SaveScreen(const std::string& path) {
   file.bfOffBits = sizeof file + sizeof info.bmiHeader;
   file.bfSize = file.bfOffBits + imageSize;
   info.bmiHeader.biSizeImage = imageSize;
-  bool ok = false;
-  if (FILE* f = _wfopen(Widen(path).c_str(), L"wb")) {
-    ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
-         std::fwrite(bits, imageSize, 1, f) == 1;
-    ok = std::fclose(f) == 0 && ok;
-  }
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  DeleteObject(bitmap);
-  ReleaseDC(nullptr, screen);
-  return ok;
+  FILE* f = _wfopen(Widen(path).c_str(), L"wb");
+  if (!f) return false;
+  bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
+            std::fwrite(bits, imageSize, 1, f) == 1;
+  return std::fclose(f) == 0 && ok;
 }
 
 // Lets every window of the program finish painting before a screenshot.
