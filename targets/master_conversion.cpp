@@ -63,7 +63,6 @@ class TemporaryFile {
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
   void Keep() { path_.clear(); }
 
  private:
@@ -143,9 +142,12 @@ int ConvertMaterial(const std::string& settingsPath, LineRule rule) {
     text::PathParts parts = text::SplitPath(settingsPath);
     folder = parts.drive + parts.dir + named;
   }
+  // The pattern is measured as the product names it, before a relative
+  // folder is resolved. The longer set name decides, so a folder too long
+  // for the second set converts neither.
+  if (named.size() + std::strlen("21\\") + std::strlen(kMasterFilePattern) > kMaxSearchPatternBytes) return 0;
   int result = 0;
   for (const char* set : {"1\\", "21\\"}) {
-    if (named.size() + std::strlen(set) + std::strlen(kMasterFilePattern) > kMaxSearchPatternBytes) return 0;
     result = ConvertMasterSet(folder + set, rule);
     if (result != 1) break;
   }

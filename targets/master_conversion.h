@@ -57,9 +57,10 @@ std::string MasterFolderSetting(const std::string& settingsPath);
 
 // Converts set "1\" and, only when that succeeded, set "21\" of the master
 // folder. The folder is taken relative to the settings file's folder unless
-// it is absolute. 1 when both sets were converted; 0 when one failed, when a
-// set's search pattern would be longer than 63 bytes, or when the settings
-// name no master folder (nothing is converted then).
+// it is absolute. 1 when both sets were converted; 0 when one failed, or,
+// with nothing converted, when the settings name no master folder or the
+// search pattern of set "21\" (as the settings name it) would be longer
+// than 63 bytes.
 int ConvertMaterialSizes(const std::string& settingsPath);
 int ConvertMaterialTypes(const std::string& settingsPath);
 

@@ -260,7 +260,7 @@ TEST(MaterialConversion, MasterFolderSetting) {
 
 TEST(MaterialConversion, MasterFolderResolution) {
   const std::string folder48 = std::string(47, 'm') + "\\";  // pattern of set 21: 48 + 3 + 12 = 63 bytes
-  const std::string folder49 = std::string(48, 'm') + "\\";  // set 1 fits in 63 bytes, set 21 does not
+  const std::string folder49 = std::string(48, 'm') + "\\";  // set 1 would fit in 63 bytes, set 21 does not
   struct Case {
     const char* what;
     const char* settingsContent;  // nullptr: no settings file
@@ -271,7 +271,7 @@ TEST(MaterialConversion, MasterFolderResolution) {
   } cases[] = {
       {"relative, without separator", "", "master", "master\\", 1, true, true},
       {"longest pattern allowed", "", folder48, folder48, 1, true, true},
-      {"set 21 pattern too long", "", folder49, folder49, 0, true, false},
+      {"set 21 pattern too long", "", folder49, folder49, 0, false, false},
       {"missing entry converts nothing", "[DIR]\r\n", "", "1\\..\\", 0, false, false},
       {"empty entry converts nothing", "", "", "1\\..\\", 0, false, false},
       {"no settings file", nullptr, "", "1\\..\\", 0, false, false},
