@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <new>
 #include <set>
 #include <vector>
@@ -202,7 +203,7 @@ class Staging {
         return;
       }
     }
-    entries_.push_back(Entry{temp, name, std::string(), std::string(), false});
+    entries_.push_back(Entry{temp, name, std::string(), std::string(), false, false});
   }
   // Forgets a temporary file that never completed (it is removed).
   void Discard(const std::string& temp) { folder_.Remove(temp); }
@@ -210,15 +211,13 @@ class Staging {
   enum class Outcome { Ok, ReadOnly, CannotWrite };
   Outcome Install(bool replaceReadOnly, std::string& failedPath) {
     // Existing files are matched without regard to case, as on Windows.
-    std::vector<std::string> existing = folder_.List();
+    std::map<std::string, std::string> existing;  // upper-cased -> as on disk
+    for (const std::string& n : folder_.List()) existing.emplace(text::UpperAscii(n), n);
     for (Entry& e : entries_) {
-      e.target = e.name;
-      for (const std::string& n : existing) {
-        if (text::EqualsNoCaseAscii(n, e.name)) {
-          e.target = n;
-          break;
-        }
-      }
+      auto found = existing.find(text::UpperAscii(e.name));
+      e.exists = found != existing.end();
+      e.target = e.exists ? found->second : e.name;
+      if (!e.exists) continue;
       if (folder_.IsDirectory(e.target)) {
         failedPath = folder_.Path() + e.target;
         return Outcome::CannotWrite;
@@ -248,7 +247,7 @@ class Staging {
     }
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       Entry& e = entries_[i];
-      if (folder_.Exists(e.target)) {
+      if (e.exists) {
         std::string backup = NextUnusedName();
         if (!folder_.Rename(e.target, backup)) {
           failedPath = folder_.Path() + e.target;
@@ -278,6 +277,7 @@ class Staging {
     std::string target;  // the name on disk: an existing file's own spelling
     std::string backup;  // the replaced file, kept until every member is in place
     bool installed;
+    bool exists;  // a file of that name is in the folder already
   };
 
   std::string NextName() {

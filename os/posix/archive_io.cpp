@@ -64,7 +64,21 @@ class Fd {
   int fd_;
 };
 
-std::string Native(const std::string& name) { return text::Cp932ToUtf8(name); }
+// The name on Linux. ASCII names (the temporary files, most members) are the
+// same in UTF-8 and skip the converter.
+std::string Native(const std::string& name) {
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) return text::Cp932ToUtf8(name);
+  }
+  return name;
+}
+
+std::string Cp932(const std::string& utf8) {
+  for (char c : utf8) {
+    if (static_cast<unsigned char>(c) >= 0x80) return text::Utf8ToCp932(utf8);
+  }
+  return utf8;
+}
 
 }  // namespace
 
@@ -138,7 +152,7 @@ std::vector<std::string> ExtractFolder::List() {
   while (struct dirent* e = ::readdir(d)) {
     std::string n = e->d_name;
     if (n == "." || n == "..") continue;
-    names.push_back(text::Utf8ToCp932(n));
+    names.push_back(Cp932(n));
   }
   ::closedir(d);
   return names;
