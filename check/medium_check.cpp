@@ -6,6 +6,7 @@
 // are the run's own functions, which only read.
 #include "check/medium_check.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -177,6 +178,7 @@ class Checker {
     CheckSameTargets();
     CheckPictures();
     CheckProposedCommands();
+    SortByLine();
     if (!options_.target.empty()) CheckTarget();
     return std::move(report_);
   }
@@ -202,6 +204,17 @@ class Checker {
   // the installation folder.
   void Plan(const char* code, int line, const std::string& ja, const std::string& en) {
     Add(Severity::Info, code, line > 0 ? infoShown_ : options_.target, line, ja, en);
+  }
+
+  // The descriptor's findings in line order, then those of the other files
+  // in the order they were found.
+  void SortByLine() {
+    std::stable_sort(report_.findings.begin(), report_.findings.end(), [this](const Finding& a, const Finding& b) {
+      bool aInfo = a.file == infoShown_;
+      bool bInfo = b.file == infoShown_;
+      if (aInfo != bInfo) return aInfo;
+      return aInfo && a.line < b.line;
+    });
   }
 
   // ---- layout --------------------------------------------------------------
