@@ -314,6 +314,9 @@ TEST(MediumCheck, FaultyMedia) {
          m.PerDisk({{"EXCEL.lzh", 2}});
        },
        {"record.wrong-disk@46"}},
+      {"disk1 folder without info.txt beside the medium's own",
+       [](Medium& m) { m.files["disk1\\old.txt"] = "x"; },
+       {"medium.disk1-without-info@disk1/"}},
       {"no info.txt",
        [](Medium& m) {
          m.lines.clear();
