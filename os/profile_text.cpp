@@ -34,7 +34,9 @@ std::vector<Line> SplitLines(const std::string& content) {
     line.begin = pos;
     std::size_t nl = content.find('\n', pos);
     if (nl == std::string::npos) {
+      // A CR that ends the file is the start of a line end, as in the middle.
       line.end = content.size();
+      if (line.end > pos && content[line.end - 1] == '\r') --line.end;
       line.next = content.size();
     } else {
       line.end = (nl > pos && content[nl - 1] == '\r') ? nl - 1 : nl;
@@ -95,6 +97,13 @@ std::string LineEnd(const std::string& content) {
   return (nl > 0 && content[nl - 1] == '\r') ? "\r\n" : "\n";
 }
 
+// What completes the last line of `content` before a line is appended: a
+// file that ends in a lone CR needs only the LF.
+std::string Completion(const std::string& content, const std::string& eol) {
+  if (content.empty() || content.back() == '\n') return std::string();
+  return content.back() == '\r' ? "\n" : eol;
+}
+
 std::string Fit(const std::string& s, std::size_t size) {
   if (size == 0) return std::string();
   return text::CutToBytes(s, size - 1);
@@ -132,8 +141,7 @@ std::string ProfileWrite(const std::string& content, const std::string& section,
   v.erase(0, lead);
   SectionRange r = FindSection(lines, section);
   if (r.header == std::string::npos) {
-    std::string out = content;
-    if (!out.empty() && out.back() != '\n') out += eol;
+    std::string out = content + Completion(content, eol);
     out += "[" + section + "]" + eol + key + "=" + v + eol;
     return out;
   }
@@ -150,7 +158,7 @@ std::string ProfileWrite(const std::string& content, const std::string& section,
   }
   const Line& anchor = lines[after];
   std::string out = content.substr(0, anchor.next);
-  if (anchor.next == anchor.end) out += eol;  // the anchor is the last line and has no line end
+  if (anchor.next == content.size()) out += Completion(content, eol);  // the anchor is the last line
   out += key + "=" + v + eol;
   out += content.substr(anchor.next);
   return out;

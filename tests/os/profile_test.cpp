@@ -45,6 +45,7 @@ TEST(ProfileRead, MatchesWindowsRules) {
       {"default trailing blanks", std, "SYSTEM", "none", "x  ", 100, "x"},
       {"LF only", "[A]\nk=v\n", "A", "k", "", 100, "v"},
       {"no final line end", "[A]\r\nk=v", "A", "k", "", 100, "v"},
+      {"file ends in a lone CR", "[A]\r\nk=v\r", "A", "k", "", 100, "v"},
   };
   for (const ReadCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -113,6 +114,8 @@ TEST(ProfileText, KeepsEveryByteItDoesNotEdit) {
       {"new section at the end", "[S]\na=1", "T", "b", "2", "[S]\na=1\n[T]\nb=2\n"},
       {"empty file", "", "S", "k", "v", "[S]\r\nk=v\r\n"},
       {"section header last without line end", "x=1\r\n[S]", "S", "k", "v", "x=1\r\n[S]\r\nk=v\r\n"},
+      {"new key after a last line ending in a lone CR", "[S]\na=1\r", "S", "b", "2", "[S]\na=1\r\nb=2\n"},
+      {"new section after a lone CR", "[S]\r\na=1\r", "T", "b", "2", "[S]\r\na=1\r\n[T]\r\nb=2\r\n"},
       {"leading blanks of value dropped", "", "S", "k", "  v", "[S]\r\nk=v\r\n"},
       {"気 does not match 議", "[S]\r\n議=1\r\n", "S", "気", "2", "[S]\r\n議=1\r\n気=2\r\n"},
       {"']' as a trail byte inside a section name", "[\x83\x5D]\r\nk=1\r\n", "\x83\x5D", "k", "2",
