@@ -332,6 +332,24 @@ TEST_F(ArchiveExtract, FileSystemFailuresRollBack) {
   }
 }
 
+// Windows: a target another program holds open cannot be replaced; the
+// files already moved are moved back.
+TEST_F(ArchiveExtract, LockedTargetRollsBack) {
+  if (!testing_support::kWindows) GTEST_SKIP() << "sharing modes exist on Windows only";
+  PutArchive("L.lzh", BuildArchive({Stored("first.txt", "new first"), Stored("second.txt", "new second"),
+                                    Stored("third.txt", "new third")}));
+  WriteFile(dest_ + "first.txt", "old first");
+  WriteFile(dest_ + "second.txt", "old second");
+  auto before = Snapshot(dest_);
+  os::InputFile holder;
+  ASSERT_TRUE(holder.Open(dest_ + "second.txt", true));
+  Result r = Extract(src_ + "L", dest_);
+  holder.Close();
+  EXPECT_NE(0, r.rc);
+  EXPECT_NE(std::string::npos, text::Find(r.reply, "second.txt")) << r.reply;
+  EXPECT_EQ(before, Snapshot(dest_));
+}
+
 // Archives from a third-party encoder, through the whole component.
 TEST_F(ArchiveExtract, JlhaArchivesEveryMethod) {
   if (!lzhtest::HaveTool("jlha")) GTEST_SKIP() << "jlha is not installed";

@@ -98,7 +98,9 @@ TEST(Corrupt, FlippedByteAnywhere) {
     }
     for (std::size_t pos = 0; pos < n.archive.size(); ++pos) {
       if (std::find(blind.begin(), blind.end(), pos) != blind.end()) continue;
+      // Every position with one bit, every seventh with the top bit as well.
       for (unsigned char mask : {0x01, 0x80}) {
+        if (mask == 0x80 && pos % 7 != 0) continue;
         std::string bad = n.archive;
         bad[pos] = static_cast<char>(bad[pos] ^ mask);
         lzh::Status final;
