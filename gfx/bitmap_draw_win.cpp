@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "gfx/bmp_read.h"
@@ -36,12 +37,16 @@ class SelectedPalette {
 }  // namespace
 
 HPALETTE CreateBitmapPalette(const BITMAPINFO* info, std::size_t blockSize) {
-  std::vector<PaletteColor> colors =
-      PaletteColors(reinterpret_cast<const std::uint8_t*>(info), blockSize);
-  if (colors.empty()) return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
-
-  // LOGPALETTE: version, entry count, then one PALETTEENTRY per colour.
-  std::vector<std::uint8_t> memory(offsetof(LOGPALETTE, palPalEntry) + colors.size() * sizeof(PALETTEENTRY));
+  std::vector<PaletteColor> colors;
+  std::vector<std::uint8_t> memory;
+  try {
+    colors = PaletteColors(reinterpret_cast<const std::uint8_t*>(info), blockSize);
+    if (colors.empty()) return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    // LOGPALETTE: version, entry count, then one PALETTEENTRY per colour.
+    memory.resize(offsetof(LOGPALETTE, palPalEntry) + colors.size() * sizeof(PALETTEENTRY));
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // drawn with the context's current palette
+  }
   auto* logical = reinterpret_cast<LOGPALETTE*>(memory.data());
   logical->palVersion = 0x300;
   logical->palNumEntries = static_cast<WORD>(colors.size());
@@ -55,9 +60,15 @@ HPALETTE CreateBitmapPalette(const BITMAPINFO* info, std::size_t blockSize) {
 }
 
 int DrawBitmapFile(HDC dc, const RECT& rect, const std::string& path, DWORD rop) {
-  std::vector<std::uint8_t> block(kInitialBlockSize);
+  // Painting must not fail louder than a missing picture: no exception leaves.
+  std::vector<std::uint8_t> block;
   std::uint16_t bitsOffset = 0;
-  if (!ReadBitmapFile(path, block, bitsOffset)) return 0;
+  try {
+    block.resize(kInitialBlockSize);
+    if (!ReadBitmapFile(path, block, bitsOffset)) return 0;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
 
   const auto* info = reinterpret_cast<const BITMAPINFO*>(block.data());
   SelectedPalette palette(dc, CreateBitmapPalette(info, block.size()));
