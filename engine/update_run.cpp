@@ -20,6 +20,8 @@ const char kError[] = "エラー";
 const char kConfirm[] = "確認";
 constexpr std::size_t kReplyBytes = 256;
 constexpr std::size_t kTitleBuffer = 100;
+// Where a single file is copied before it replaces its target.
+const char kCopyTempName[] = "~brxcopy.tmp";
 
 using engine::ExtractCommand;
 using engine::IsExcelArchive;
@@ -142,11 +144,17 @@ class Run {
     return true;
   }
 
+  // The copy is made beside the target and then moved over it in one step,
+  // so a copy that fails half-way (a full disk) never leaves the old file cut
+  // short. A read-only target is refused by the move, as CopyFileA refuses it.
   bool CopyFile(int k, const std::string& destination) {
     std::string source = sourceDir_ + s_.m_archiveNames[k];
     text::PathParts parts = text::SplitPath(source);
     std::string target = destination + parts.name + parts.ext;
-    if (!os::CopyFileReplace(source, target)) {
+    const std::string temp = destination + kCopyTempName;
+    RemoveTemporary(temp);  // left by an interrupted run, perhaps read-only
+    if (!os::CopyFileReplace(source, temp) || !os::MoveReplace(temp, target)) {
+      RemoveTemporary(temp);
       ui_.Message(target + "の更新に失敗しました。", kConfirm);
       return false;
     }
@@ -156,6 +164,13 @@ class Run {
       return false;
     }
     return true;
+  }
+
+  // A copy takes the source's read-only attribute along; clear it first.
+  static void RemoveTemporary(const std::string& path) {
+    if (!os::Exists(path)) return;
+    os::SetAttributes(path, 0);
+    os::RemoveFile(path);
   }
 
   // Writes one settings entry; a failure is reported, and the run does not

@@ -203,7 +203,9 @@ std::vector<FindEntry> FindFiles(const std::string& pattern, std::size_t limit) 
 }
 
 bool CopyFileReplace(const std::string& from, const std::string& to) {
-  if (Failed(Op::Copy)) return false;
+  // An injected failure strikes once the target is cut short and partly
+  // written, as a full disk does.
+  const bool injected = Failed(Op::Copy);
   std::string src = posix::NativePath(from);
   std::string dst = posix::NativePath(to);
   Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
@@ -222,8 +224,11 @@ bool CopyFileReplace(const std::string& from, const std::string& to) {
       return Fail(errno);
     }
     if (r == 0) break;
-    if (!WriteAll(out.get(), buf, static_cast<std::size_t>(r))) return false;
+    std::size_t n = static_cast<std::size_t>(r);
+    if (!WriteAll(out.get(), buf, injected ? n / 2 : n)) return false;
+    if (injected) return false;
   }
+  if (injected) return false;  // an empty source
   // CopyFile carries the source's attributes over, the read-only bit among them.
   ::fchmod(out.get(), st.st_mode & 07777);
   if (::close(out.Release()) != 0) return Fail(errno);
