@@ -269,9 +269,11 @@ TEST(Resources, Strings) {
   for (const Row& row : {Row{IDR_MAINFRAME, "Brelix\n\nBrelix\n\n\nBrelix.Document\nBrelix Document"},
                          Row{IDS_APP_TITLE, "Brelix"}, Row{IDS_IDLE_MESSAGE, "ﾚﾃﾞｨ"}}) {
     SCOPED_TRACE(row.id);
-    wchar_t buffer[128] = {};
-    ASSERT_GT(LoadStringW(nullptr, static_cast<UINT>(row.id), buffer, 128), 0);
-    EXPECT_EQ(Utf8(W(row.text)), Utf8(buffer));
+    // With a length of 0 LoadStringW hands out a pointer to the resource's own text.
+    const wchar_t* text = nullptr;
+    int length = LoadStringW(nullptr, static_cast<UINT>(row.id), reinterpret_cast<LPWSTR>(&text), 0);
+    ASSERT_GT(length, 0);
+    EXPECT_EQ(Utf8(W(row.text)), Utf8(std::wstring(text, static_cast<std::size_t>(length))));
   }
 }
 
@@ -309,14 +311,15 @@ TEST(Resources, AcceleratorsAndMenu) {
   ASSERT_NE(nullptr, menu);
   ASSERT_EQ(3, GetMenuItemCount(menu));
   const char* popups[] = {"ﾌｧｲﾙ(&F)", "編集(&E)", "ﾍﾙﾌﾟ(&H)"};
-  for (int i = 0; i < 3; ++i) {
-    wchar_t name[64] = {};
-    GetMenuStringW(menu, static_cast<UINT>(i), name, 64, MF_BYPOSITION);
-    EXPECT_EQ(Utf8(W(popups[i])), Utf8(name));
-  }
-  wchar_t about[64] = {};
-  EXPECT_GT(GetMenuStringW(menu, ID_APP_ABOUT, about, 64, MF_BYCOMMAND), 0);
-  EXPECT_EQ(Utf8(W("ﾊﾞｰｼﾞｮﾝ情報(Brelix) (&A)...")), Utf8(about));
+  auto menuText = [&](UINT item, UINT flags) {
+    int length = GetMenuStringW(menu, item, nullptr, 0, flags);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    GetMenuStringW(menu, item, &text[0], static_cast<int>(text.size()), flags);
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return Utf8(text);
+  };
+  for (UINT i = 0; i < 3; ++i) EXPECT_EQ(Utf8(W(popups[i])), menuText(i, MF_BYPOSITION));
+  EXPECT_EQ(Utf8(W("ﾊﾞｰｼﾞｮﾝ情報(Brelix) (&A)...")), menuText(ID_APP_ABOUT, MF_BYCOMMAND));
   DestroyMenu(menu);
 }
 

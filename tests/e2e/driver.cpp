@@ -26,6 +26,11 @@
 //   main CAPTION            wait until the main window's caption is CAPTION
 //   mainstyle               check the main window: maximised, no menu, no
 //                           system menu, no sizing border
+//   pixel WHAT FX FY RRGGBB [TOLERANCE]
+//                           wait until the screen colour at fraction FX, FY
+//                           of the client area of WHAT (a control ID of the
+//                           current dialog, or "view") is RRGGBB, each channel
+//                           within TOLERANCE
 //   shot FILE.bmp           save the screen as a BMP file
 //   exit CODE               wait for the program to end with exit code CODE
 //   nodialog                check that no dialog of the program is visible
@@ -78,9 +83,20 @@ std::wstring TextOf(HWND hwnd) {
 }
 
 std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
+  std::wstring name(256, L'\0');  // class names are at most 256 characters
+  int n = GetClassNameW(hwnd, &name[0], static_cast<int>(name.size()));
+  name.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return name;
+}
+
+std::string Hex(COLORREF c) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string s;
+  for (int v : {GetRValue(c), GetGValue(c), GetBValue(c)}) {
+    s += digits[v >> 4];
+    s += digits[v & 15];
+  }
+  return s;
 }
 
 struct Found {
@@ -398,6 +414,37 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
     else if (style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) error = "main window has window buttons or a sizing border";
     else if (!(style & WS_VISIBLE)) error = "main window is hidden";
     return error.empty();
+  }
+  if (cmd == "pixel") {
+    if (a.size() < 5 || a.size() > 6) return need(4);
+    HWND target = a[1] == "view" ? FindWindowExW(MainWindow(), nullptr, L"BrelixView", nullptr)
+                                 : GetDlgItem(g_dialog, ParseId(a[1]));
+    if (!target) {
+      error = "no window " + a[1];
+      return false;
+    }
+    RECT client{};
+    GetClientRect(target, &client);
+    POINT at{static_cast<LONG>(client.right * std::atof(a[2].c_str())),
+             static_cast<LONG>(client.bottom * std::atof(a[3].c_str()))};
+    if (at.x >= client.right) at.x = client.right - 1;
+    if (at.y >= client.bottom) at.y = client.bottom - 1;
+    ClientToScreen(target, &at);
+    const unsigned long want = std::strtoul(a[4].c_str(), nullptr, 16);
+    const int tolerance = a.size() == 6 ? std::atoi(a[5].c_str()) : 0;
+    COLORREF seen = 0;
+    auto within = [&](int x, int y) { return std::abs(x - y) <= tolerance; };
+    bool ok = WaitFor(g_timeout, [&] {
+      SettlePainting();
+      ScreenDC screen;
+      seen = GetPixel(screen.dc, at.x, at.y);
+      return within(GetRValue(seen), (want >> 16) & 0xFF) && within(GetGValue(seen), (want >> 8) & 0xFF) &&
+             within(GetBValue(seen), want & 0xFF);
+    });
+    if (!ok) {
+      error = "colour at " + a[1] + " " + a[2] + "," + a[3] + " is " + Hex(seen) + ", expected " + a[4];
+    }
+    return ok;
   }
   if (cmd == "shot") {
     if (!need(1)) return false;

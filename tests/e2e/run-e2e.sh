@@ -156,17 +156,23 @@ dialog マスタ調整機能付
 main BrelixE2E
 mainstyle
 text 1006 "今回の更新内容：\r\n資材マスタを更新します。"
+pixel view 0.5 0.003 FAFAFA
+pixel view 0.1 0.3 2054AA 6
+pixel 1007 0.5 0.5 FAFAFF
 shot $SHOTS_W\\01-notes.bmp
 click 1
 gone
 dialog アップデート
 text 1005 $INSTALL_W
 text 1006 更新先のフォルダを確認して下さい。
+pixel 1007 0.05 0.05 000080
+pixel 1007 0.95 0.95 000080
 shot $SHOTS_W\\02-target.bmp
 click 1
 gone
 dialog アップデート
 text 1006 $INSTALL_W
+pixel 1007 0.05 0.05 FFFFFF
 shot $SHOTS_W\\03-confirm.bmp
 click 1
 gone
@@ -218,6 +224,7 @@ dialog アップデート
 main ""
 mainstyle
 text 1006 ""
+pixel view 0.1 0.5 FFFFFF
 shot $SHOTS_W\\notes-without-info.bmp
 click 2
 exit 0
