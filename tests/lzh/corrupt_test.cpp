@@ -10,7 +10,7 @@ namespace {
 
 std::string Sample(const char* name) { return ReadAll(fs::path(BRELIX_TEST_DATA) / "lzh" / name); }
 
-const char* const kSamples[] = {"sample_lh5_l0.lzh", "sample_lh6_l1.lzh", "sample_lh7_l2.lzh"};
+const char* const kSamples[] = {"sample_lh5_l0.lzh", "sample_lh6_l1.lzh", "sample_lh7_l2.lzh", "handmade_mixed.lzh"};
 
 // A hand-made archive with every method this decoder has and levels 0-3.
 std::string HandMadeArchive() {
