@@ -178,7 +178,7 @@ class Staging {
   explicit Staging(os::ExtractFolder& folder) : folder_(folder) {}
   ~Staging() {
     for (const Entry& e : entries_) {
-      if (!e.installed) folder_.Remove(e.temp);
+      if (!e.installed) RemoveOwn(e.temp);
     }
   }
   Staging(const Staging&) = delete;
@@ -198,7 +198,7 @@ class Staging {
   void Add(const std::string& temp, const std::string& name) {
     for (Entry& e : entries_) {
       if (text::EqualsNoCaseAscii(e.name, name)) {
-        folder_.Remove(e.temp);
+        RemoveOwn(e.temp);
         e.temp = temp;
         return;
       }
@@ -206,9 +206,11 @@ class Staging {
     entries_.push_back(Entry{temp, name, std::string(), std::string(), false, false});
   }
   // Forgets a temporary file that never completed (it is removed).
-  void Discard(const std::string& temp) { folder_.Remove(temp); }
+  void Discard(const std::string& temp) { RemoveOwn(temp); }
 
-  enum class Outcome { Ok, ReadOnly, CannotWrite };
+  // CannotRemove: every member is in place, but a replaced file kept aside
+  // could not be removed and is left under its temporary name.
+  enum class Outcome { Ok, ReadOnly, CannotWrite, CannotRemove };
   Outcome Install(bool replaceReadOnly, std::string& failedPath) {
     // Existing files are matched without regard to case, as on Windows.
     std::map<std::string, std::string> existing;  // upper-cased -> as on disk
@@ -263,11 +265,14 @@ class Staging {
       }
       e.installed = true;
     }
+    Outcome outcome = Outcome::Ok;
     for (Entry& e : entries_) {
-      if (!e.backup.empty()) folder_.Remove(e.backup);
+      if (e.backup.empty() || RemoveOwn(e.backup)) continue;
+      failedPath = folder_.Path() + e.backup;
+      outcome = Outcome::CannotRemove;
     }
     folder_.SyncNames();
-    return Outcome::Ok;
+    return outcome;
   }
 
  private:
@@ -279,6 +284,10 @@ class Staging {
     bool installed;
     bool exists;  // a file of that name is in the folder already
   };
+
+  // Removes a file of our own making; the second attempt rides over a
+  // passing hold (a virus scanner or indexer that opened the new file).
+  bool RemoveOwn(const std::string& name) { return folder_.Remove(name) || folder_.Remove(name); }
 
   std::string NextName() {
     static unsigned serial = 0;
@@ -379,6 +388,9 @@ class Extraction {
         return Fail(Quoted(failedPath) + "は読み取り専用のため置き換えられません。");
       case Staging::Outcome::CannotWrite:
         return WriteFailure(failedPath);
+      case Staging::Outcome::CannotRemove:
+        return Fail("書庫" + Quoted(archive_) + "は展開しましたが、一時ファイル" + Quoted(failedPath) +
+                    "を削除できません。");
     }
     return true;
   }

@@ -54,6 +54,20 @@ TEST(FaultRegression, CopyCutShortKeepsTheOldFile) {
   EXPECT_FALSE(os::Exists(paths.install + "doc\\~brxcopy.tmp"));
 }
 
+// The template is the one file the demo's archives replace; its old copy is
+// kept aside under a temporary name until every member is in place.
+TEST(FaultRegression, ReplacedFileKeptAsideIsRemovedDespiteOneFailure) {
+  TempDir dir;
+  reliability::DemoPaths paths = reliability::MakeDemo(dir.path());
+  Ui ui;
+  EXPECT_EQ(RunDemoWithFault(paths, os::Op::Remove, 1, ui), 1);
+  EXPECT_EQ(ui.shown.back(), "[確認] システムは正常に更新されました。");
+  EXPECT_EQ(ReadFile(paths.install + "形式\横K-R7q.xlsm"), "demo template 9.1S\r\n");
+  for (const os::FindEntry& e : os::FindFiles(paths.install + "形式\*")) {
+    EXPECT_TRUE(e.name == "." || e.name == ".." || e.name == "横K-R7q.xlsm") << e.name;
+  }
+}
+
 }  // namespace
 
 #endif  // _WIN32
