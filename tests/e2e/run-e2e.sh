@@ -184,6 +184,34 @@ exit 0
 EOF
   expect_updated
   ;;
+cdrom_root)
+  # The medium is the root of drive D: (a CD-ROM): the source directory is
+  # then just "D:", and every file of the medium is found through it.
+  ln -sfn "$medium" "$WINEPREFIX/dosdevices/d:"
+  drive cdrom <<EOF
+launch D:\\Brelix.exe D:\\
+dialog マスタ調整機能付
+main BrelixE2E
+pixel view 0.1 0.3 2054AA 6
+pixel 1007 0.5 0.5 FAFAFF
+click 1
+gone
+dialog アップデート
+pixel 1007 0.05 0.05 000080
+click 1
+gone
+dialog アップデート
+click 1
+gone
+dialog 確認
+text 0xFFFF システムは正常に更新されました。
+shot $SHOTS_W\\cdrom-done.bmp
+click 1
+exit 0
+EOF
+  ln -sfn ../cdrom "$WINEPREFIX/dosdevices/d:"
+  expect_updated
+  ;;
 cancel_notes)
   drive cancel <<EOF
 launch $EXE_W $MEDIUM_W
