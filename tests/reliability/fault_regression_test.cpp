@@ -62,8 +62,8 @@ TEST(FaultRegression, ReplacedFileKeptAsideIsRemovedDespiteOneFailure) {
   Ui ui;
   EXPECT_EQ(RunDemoWithFault(paths, os::Op::Remove, 1, ui), 1);
   EXPECT_EQ(ui.shown.back(), "[確認] システムは正常に更新されました。");
-  EXPECT_EQ(ReadFile(paths.install + "形式\横K-R7q.xlsm"), "demo template 9.1S\r\n");
-  for (const os::FindEntry& e : os::FindFiles(paths.install + "形式\*")) {
+  EXPECT_EQ(ReadFile(paths.install + "形式\\横K-R7q.xlsm"), "demo template 9.1S\r\n");
+  for (const os::FindEntry& e : os::FindFiles(paths.install + "形式\\*")) {
     EXPECT_TRUE(e.name == "." || e.name == ".." || e.name == "横K-R7q.xlsm") << e.name;
   }
 }
