@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include "app/main_frame.h"
+#include "engine/archive_component.h"
 #include "engine/source_dir.h"
 #include "res/resource.h"
+#include "winui/archive_progress.h"
 #include "winui/dialog.h"
 
 namespace {
@@ -26,6 +28,11 @@ bool CBrelixApp::InitInstance() {
 
   // Every file of the medium is found from here on, before any window exists.
   DetermineSourceDir();
+
+  // A long archive extraction shows its progress over the window that owns it.
+  static const engine::ArchiveProgressHook progress = {
+      winui::BeginArchiveProgress, winui::UpdateArchiveProgress, winui::EndArchiveProgress};
+  engine::SetArchiveProgressHook(&progress);
 
   if (!CMainFrame::Register()) return false;
   frame_ = std::make_unique<CMainFrame>();
