@@ -10,7 +10,8 @@
 #                            (always so when there is no display: a virtual
 #                            one is started)
 #
-# Screenshots of every step go to out/demo/shots. The demo installation is
+# Screenshots of every step go to out/demo/shots. The medium and the demo
+# installation come from tools/make_demo_medium.sh; the installation is
 # C:\ESTIMATE in the demo prefix (out/demo/wineprefix/drive_c/ESTIMATE); run
 # the demo again to start from a fresh installation.
 set -euo pipefail
@@ -45,47 +46,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# ---- The demo medium ---------------------------------------------------------
-echo "== demo medium $medium"
-rm -rf "$medium" "$shots"
-mkdir -p "$medium" "$shots"
-cp demo/medium/info.txt "$medium/info.txt"
-cp "$exe" "$medium/Brelix.exe"
-c++ -std=c++17 -O2 -o "$demo/make_bmp" tools/make_bmp.cpp
-"$demo/make_bmp" "$medium"
-
-src="$demo/src"
-rm -rf "$src"
-mkdir -p "$src"/{prog,start,master/1,excel}
-crlf() { printf '%s\r\n' "$@"; }
-to932() { iconv -f UTF-8 -t CP932; }
-crlf "見積原価システム 本体 9.1S" | to932 >"$src/prog/MITSUMO.TXT"
-crlf "[PROGRAM]" "BUILD=910" >"$src/prog/PROGRAM.INI"
-crlf "見積原価システム 9.1S 起動設定" | to932 >"$src/start/START.TXT"
-crlf "4004000001070000ﾃﾞﾓ材料A" "4004000001080000ﾃﾞﾓ材料B" | to932 >"$src/master/1/pok101-3.mst"
-printf 'demo template\r\n' >"$src/excel/横K-R7q.xlsm"
-lzh() { local out="$1" dir="$2"; shift 2; (cd "$dir" && jlha co5y2q "$out" "$@" >/dev/null); }
-lzh "$medium/PROG.lzh" "$src/prog" MITSUMO.TXT PROGRAM.INI
-# The installed 8.0S is the second title pattern: the run asks for START2.
-lzh "$medium/START2.lzh" "$src/start" START.TXT
-lzh "$medium/MASTER.lzh" "$src/master" 1/pok101-3.mst
-lzh "$medium/EXCEL.lzh" "$src/excel" 横K-R7q.xlsm
-crlf "見積原価システム 9.1S をお使いいただきありがとうございます。" | to932 >"$medium/readme.txt"
-crlf "[SETUP]" "VERSION=9.1S" >"$medium/Setup.ini"
-rm -rf "$src"
-
-# ---- The demo installation, C:\ESTIMATE ---------------------------------------
+# ---- The demo medium and the demo installation, C:\ESTIMATE -----------------
 install="$WINEPREFIX/drive_c/ESTIMATE"
-echo "== demo installation $install"
-rm -rf "$install"
-mkdir -p "$install/bmp" "$install/master/1" "$install/master/21" "$install/形式"
-crlf "[SYSTEM]" "TITLE=見積原価システム 8.0S" "Version=8.0S" "[DIR]" 'MASTER=C:\ESTIMATE\master\' | to932 >"$install/morefa1.ini"
-crlf "[MENU]" "1=見積" | to932 >"$install/mo2menu.ini"
-printf 'MZ' >"$install/tessolin.exe"
-cp "$medium/notes.bmp" "$install/bmp/VOSKE2L.BMP"
-cp "$medium/target.bmp" "$install/bmp/file.BMP"
-crlf "4004000001070000ﾃﾞﾓ材料A" | to932 >"$install/master/1/pok001-3.mst"
-crlf "4004000001070000ﾃﾞﾓ材料C" | to932 >"$install/master/21/pok001-3.mst"
+echo "== demo medium $medium, demo installation $install"
+rm -rf "$shots"
+mkdir -p "$shots"
+tools/make_demo_medium.sh "$medium" "$install"
+cp "$exe" "$medium/Brelix.exe"
 
 # Drive D: (a CD-ROM in this prefix) holds the medium.
 ln -sfn "$medium" "$WINEPREFIX/dosdevices/d:"
@@ -93,9 +60,11 @@ ln -sfn "$medium" "$WINEPREFIX/dosdevices/d:"
 # ---- Display and Wine server --------------------------------------------------
 if [ -z "${DISPLAY:-}" ]; then
   auto=1
+  rm -f "$demo/display"  # a stale one would be read before Xvfb truncates it
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$demo/display" >/dev/null 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 500); do [ -s "$demo/display" ] && break; sleep 0.01; done
+  for _ in $(seq 3000); do [ -s "$demo/display" ] && break; sleep 0.01; done
+  [ -s "$demo/display" ] || { echo "demo: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=":$(head -n1 "$demo/display")"
   echo "== virtual display $DISPLAY"
 fi

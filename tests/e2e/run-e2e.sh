@@ -41,7 +41,7 @@ trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 500); do
+  for _ in $(seq 3000); do
     [ -s "$work/display" ] && break
     sleep 0.01
   done
