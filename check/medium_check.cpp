@@ -79,6 +79,25 @@ bool LooksLikeUtf8(const std::string& s) {
   return multi;
 }
 
+// Why the wizard's reader refused a picture, for the message: the first
+// reason its headers show. The reader alone decides whether it is readable.
+std::pair<std::string, std::string> PictureHint(const std::string& path) {
+  os::InputFile file;
+  std::uint8_t head[gfx::kFileHeaderSize + gfx::kInfoHeaderSize] = {};
+  long long n = file.Open(path) ? file.Read(head, sizeof head) : -1;
+  if (n < 2 || head[0] != 'B' || head[1] != 'M') return {"BMPファイルではありません（BMで始まりません）。", "it is no BMP file (it does not start with BM)."};
+  if (n < static_cast<long long>(sizeof head)) return {"ヘッダの途中で終わっています。", "it ends inside its headers."};
+  const std::uint8_t* info = head + gfx::kFileHeaderSize;
+  if (gfx::GetU32(info + gfx::kHdrSize) < gfx::kInfoHeaderSize) {
+    return {"古い形式（OS/2）のヘッダです。Windows 形式で保存してください。", "it has an old OS/2 core header; save it as a Windows BMP."};
+  }
+  std::uint32_t compression = gfx::GetU32(info + gfx::kHdrCompression);
+  if (compression > gfx::kBiBitfields) {
+    return {"未対応の圧縮形式（JPEG/PNG 埋め込みなど）です。", "its compression (embedded JPEG or PNG, ...) is not supported."};
+  }
+  return {"画素データが足りないか、ヘッダの値が合いません。", "its pixel data is short or its header values do not fit."};
+}
+
 class FileReader : public lzh::Reader {
  public:
   explicit FileReader(os::InputFile& file) : file_(file) {}
@@ -734,9 +753,11 @@ class Checker {
       std::vector<std::uint8_t> block(gfx::kInitialBlockSize);
       std::uint16_t bitsOffset = 0;
       if (gfx::ReadBitmapFile(path, block, bitsOffset) != 1) {
+        std::pair<std::string, std::string> why = PictureHint(path);
         Add(Severity::Error, "picture.unreadable", shown, 0,
-            std::string(kRoleJa[i]) + "の画像（" + Num(line) + " 行目）をウィザードのBMP読み込みで読めません。",
-            std::string("the ") + kRoleEn[i] + " picture (line " + Num(line) + ") cannot be read by the wizard's BMP reader.");
+            std::string(kRoleJa[i]) + "の画像（" + Num(line) + " 行目）をウィザードのBMP読み込みで読めません: " + why.first,
+            std::string("the ") + kRoleEn[i] + " picture (line " + Num(line) + ") cannot be read by the wizard's BMP reader: " +
+                why.second);
         continue;
       }
       std::string size = Num(gfx::SourceWidth(block)) + "x" + Num(gfx::SourceHeight(block)) + ", " +

@@ -362,6 +362,37 @@ TEST(MediumCheck, SeveritiesAndMessages) {
   }
 }
 
+TEST(MediumCheck, UnreadablePictureSaysWhy) {
+  auto patched = [](std::size_t at, char value) {
+    std::string b = Bitmap();
+    b[at] = value;
+    return b;
+  };
+  const struct {
+    const char* name;
+    std::string content;
+    const char* reason;
+  } cases[] = {
+      {"GIF", "GIF89a" + std::string(80, '\0'), "no BMP file"},
+      {"headers cut", Bitmap().substr(0, 30), "ends inside its headers"},
+      {"OS/2 core header", patched(14, 12), "OS/2"},
+      {"embedded JPEG", patched(30, 4), "compression"},
+      {"pixels cut", Bitmap().substr(0, 60), "pixel data"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    Medium m = CleanMedium();
+    m.files["notes.bmp"] = c.content;
+    Write(m, dir.path());
+    check::Report r = check::CheckMedium(dir.path());
+    ASSERT_EQ(Problems(r), std::vector<std::string>{"picture.unreadable@notes.bmp"});
+    for (const check::Finding& f : r.findings) {
+      if (f.code == "picture.unreadable") EXPECT_NE(f.messageEn.find(c.reason), std::string::npos) << f.messageEn;
+    }
+  }
+}
+
 TEST(MediumCheck, PerDiskFindingsNameTheDiskFolder) {
   TempDir dir;
   Medium m = CleanMedium();
