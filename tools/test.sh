@@ -3,6 +3,8 @@
 # Windows suite under Wine. Installs what is missing first.
 #   tools/test.sh            everything
 #   tools/test.sh native     native build and tests only
+#   tools/test.sh sanitize   native tests built with AddressSanitizer and
+#                            UndefinedBehaviorSanitizer (build-asan)
 #   tools/test.sh windows    Windows build and tests only
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,6 +21,18 @@ if [ "$what" = all ] || [ "$what" = native ]; then
   cmake --build build -j"$jobs"
   echo "== native tests"
   ctest --test-dir build -j"$jobs" --output-on-failure || status=1
+fi
+
+if [ "$what" = all ] || [ "$what" = sanitize ]; then
+  echo "== native build with AddressSanitizer and UBSan"
+  asan="${BRELIX_ASAN_BUILD:-build-asan}"
+  # -O1 with line tables: quick to build, readable reports.
+  cmake -S . -B "$asan" -DBRELIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O1 -g1" -DCMAKE_C_FLAGS_RELEASE="-O1 -g1" >/dev/null
+  cmake --build "$asan" -j"$jobs"
+  echo "== native tests under the sanitizers"
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir "$asan" -j"$jobs" --output-on-failure || status=1
 fi
 
 if [ "$what" = all ] || [ "$what" = windows ]; then
