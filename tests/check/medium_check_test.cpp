@@ -388,7 +388,9 @@ TEST(MediumCheck, UnreadablePictureSaysWhy) {
     check::Report r = check::CheckMedium(dir.path());
     ASSERT_EQ(Problems(r), std::vector<std::string>{"picture.unreadable@notes.bmp"});
     for (const check::Finding& f : r.findings) {
-      if (f.code == "picture.unreadable") EXPECT_NE(f.messageEn.find(c.reason), std::string::npos) << f.messageEn;
+      if (f.code == "picture.unreadable") {
+        EXPECT_NE(f.messageEn.find(c.reason), std::string::npos) << f.messageEn;
+      }
     }
   }
 }
