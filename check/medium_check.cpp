@@ -907,6 +907,8 @@ class Checker {
         }
         Plan("plan.extract", line, name + ".lzh を " + destination + " に展開します。",
              "would extract " + name + ".lzh into " + destination);
+        Located at = Locate(k, name + ".lzh");
+        if (!at.found || !Tested(at.path).ok) return PlanStop(line);
       } else {
         text::PathParts parts = text::SplitPath(name);
         std::string targetPath = destination + parts.name + parts.ext;
@@ -915,10 +917,19 @@ class Checker {
         if (os::GetAttributes(targetPath, attributes) && (attributes & os::kAttrReadOnly)) {
           AddLine(Severity::Error, "target.read-only", line, targetPath + " は読み取り専用のため、コピーが失敗します。",
                   targetPath + " is read-only; the copy would fail.");
+          return PlanStop(line);
         }
+        if (!Locate(k, name).found) return PlanStop(line);
       }
     }
     PlanFinish(work, settings);
+  }
+
+  // A record whose archive or file is missing, damaged or cannot be written
+  // ends the run with a message; nothing after it happens.
+  void PlanStop(int line) {
+    Plan("plan.stop", line, "更新はここで失敗して終わります。以降の記録と設定の書き込みは行われません。",
+         "the run would fail and end here; later records and the settings entries are not written");
   }
 
   void PlanFinish(const std::string& work, const std::string& settings) {

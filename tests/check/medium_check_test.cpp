@@ -548,16 +548,53 @@ TEST(TargetChecks, RefusalsOfTheRun) {
   }
 }
 
-TEST_F(TargetCheck, ReadOnlyCopyTargetAndMissingMasterFolder) {
+// Where a record would fail, the plan stops: no later record, no settings.
+TEST_F(TargetCheck, PlanStopsAtARecordThatWouldFail) {
+  const struct {
+    const char* name;
+    std::function<void(TargetCheck&, Medium&)> spoil;
+    std::vector<std::string> problems;
+    int stopLine;
+  } cases[] = {
+      {"read-only copy target",
+       [](TargetCheck& t, Medium&) {
+         MakeFolders(t.App("doc"));
+         WriteFile(t.App("doc") + Sep() + "README.TXT", "old");
+         ASSERT_TRUE(os::SetAttributes(t.App("doc") + Sep() + "README.TXT", os::kAttrReadOnly));
+       },
+       {"target.read-only@45"}, 45},
+      {"missing archive", [](TargetCheck&, Medium& m) { m.files.erase("PROG.lzh"); }, {"record.missing-archive@43"}, 43},
+      {"damaged archive", [](TargetCheck&, Medium& m) { m.files["START2.lzh"] = "damaged"; },
+       {"archive.not-lzh@START2.lzh"}, 44},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TargetCheck& t = *this;
+    TempDir fresh;
+    t.medium_ = fresh / "medium" + Sep();
+    t.app_ = fresh / "app";
+    MakeFolders(t.medium_);
+    MakeFolders(t.app_);
+    t.Install();
+    Medium m = CleanMedium();
+    c.spoil(t, m);
+    check::Report r = t.Check(m);
+    EXPECT_EQ(Problems(r), c.problems);
+    ASSERT_FALSE(r.findings.empty());
+    EXPECT_EQ(r.findings.back().code, "plan.stop");
+    EXPECT_EQ(r.findings.back().line, c.stopLine);
+    for (const check::Finding& f : r.findings) {
+      EXPECT_FALSE(f.code == "plan.setting" && f.line == 0) << "settings planned";
+    }
+    os::SetAttributes(t.App("doc") + Sep() + "README.TXT", 0);
+  }
+}
+
+TEST_F(TargetCheck, MissingMasterFolderIsAWarning) {
   Install();
   WriteFile(App("morefa1.ini"), "[SYSTEM]\r\nTITLE=見積原価 3.0S\r\n");
-  MakeFolders(App("doc"));
-  WriteFile(App("doc") + Sep() + "README.TXT", "old");
-  ASSERT_TRUE(os::SetAttributes(App("doc") + Sep() + "README.TXT", os::kAttrReadOnly));
   check::Report r = Check(CleanMedium());
-  std::vector<std::string> problems = Problems(r);
-  EXPECT_EQ(problems, (std::vector<std::string>{"target.no-master-folder@18", "target.read-only@45"}));
-  os::SetAttributes(App("doc") + Sep() + "README.TXT", 0);
+  EXPECT_EQ(Problems(r), std::vector<std::string>{"target.no-master-folder@18"});
 }
 
 }  // namespace
