@@ -65,8 +65,9 @@ std::string Hex(unsigned v) {
   return s;
 }
 
-// Creates `folder` (ending with a separator) and every missing folder above it.
-bool EnsureFolder(const std::string& folder) {
+// Creates `folder` (ending with a separator) and every missing folder above
+// it; `created` lists the folders made, outermost first.
+bool EnsureFolder(const std::string& folder, std::vector<std::string>& created) {
   std::string path = folder;
   while (EndsWithSeparator(path) && path.size() > 1) path.pop_back();
   if (os::IsDirectory(path)) return true;
@@ -77,11 +78,29 @@ bool EnsureFolder(const std::string& folder) {
     if (!IsSeparator(path, i)) continue;
     if (++seen <= skipSeparators || i == 0 || path[i - 1] == ':') continue;
     std::string prefix = path.substr(0, i);
-    if (!os::IsDirectory(prefix)) os::MakeFolder(prefix);
+    if (!os::IsDirectory(prefix) && os::MakeFolder(prefix)) created.push_back(prefix);
   }
-  os::MakeFolder(path);
+  if (os::MakeFolder(path)) created.push_back(path);
   return os::IsDirectory(path);
 }
+
+// Folders an extraction made; removed again (while empty) unless kept.
+class CreatedFolders {
+ public:
+  CreatedFolders() = default;
+  ~CreatedFolders() {
+    if (keep_) return;
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) os::RemoveEmptyFolder(*it);
+  }
+  CreatedFolders(const CreatedFolders&) = delete;
+  CreatedFolders& operator=(const CreatedFolders&) = delete;
+  std::vector<std::string>& list() { return folders_; }
+  void Keep() { keep_ = true; }
+
+ private:
+  std::vector<std::string> folders_;
+  bool keep_ = false;
+};
 
 // Reads the archive file; skipping seeks instead of reading.
 class FileReader : public lzh::Reader {
@@ -330,7 +349,9 @@ class Extraction {
 
     std::string dest = command_.destination;
     if (!EndsWithSeparator(dest)) dest += '\\';
-    if (!EnsureFolder(dest)) return Fail("展開先フォルダ" + Quoted(dest) + "を作れません。");
+    // A failed extraction also takes back the folders it made.
+    CreatedFolders created;
+    if (!EnsureFolder(dest, created.list())) return Fail("展開先フォルダ" + Quoted(dest) + "を作れません。");
 
     os::ExtractFolder folder;
     if (!folder.Open(dest)) return WriteFailure(dest);
@@ -383,6 +404,7 @@ class Extraction {
     std::string failedPath;
     switch (staging.Install(g_replaceReadOnly != 0, failedPath)) {
       case Staging::Outcome::Ok:
+        created.Keep();
         return true;
       case Staging::Outcome::ReadOnly:
         return Fail(Quoted(failedPath) + "は読み取り専用のため置き換えられません。");

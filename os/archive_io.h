@@ -12,6 +12,9 @@
 
 namespace os {
 
+// Removes an empty folder (RemoveDirectoryA / rmdir).
+bool RemoveEmptyFolder(const std::string& path);
+
 // Output to one new file of an ExtractFolder; closed (without flushing) by
 // the destructor.
 class FolderFile {

@@ -82,6 +82,11 @@ std::string Cp932(const std::string& utf8) {
 
 }  // namespace
 
+bool RemoveEmptyFolder(const std::string& path) {
+  if (::rmdir(posix::NativePath(path).c_str()) != 0) return Fail(errno);
+  return true;
+}
+
 struct FolderFile::Impl {
   Fd fd;
 };

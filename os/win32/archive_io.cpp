@@ -63,6 +63,8 @@ bool SetWriteTime(const std::string& path, const FILETIME& ft) {
 
 }  // namespace
 
+bool RemoveEmptyFolder(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0 || Fail(); }
+
 struct FolderFile::Impl {
   Handle h;
 };

@@ -112,6 +112,15 @@ TEST_F(ArchiveExtract, CreatesMissingDestination) {
   EXPECT_EQ("x", ReadFile(deep + "x.txt"));
 }
 
+// A failed extraction into a folder that did not exist leaves no folder.
+TEST_F(ArchiveExtract, FailureRemovesFoldersItMade) {
+  PutArchive("A.lzh", BuildArchive({Stored("x.txt", "x"), Stored("..", "bad")}));
+  Result r = Extract(src_ + "A", tmp_ / "new\\deeper\\");
+  EXPECT_NE(0, r.rc);
+  EXPECT_FALSE(os::Exists(tmp_ / "new"));
+  EXPECT_TRUE(os::IsDirectory(tmp_.path()));
+}
+
 TEST_F(ArchiveExtract, JapaneseAndBlanksInBothPaths) {
   std::string src = tmp_ / "更新 ディスク\\表\\";
   std::string dest = tmp_ / "見積 ソフト\\";
