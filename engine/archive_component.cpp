@@ -215,12 +215,12 @@ class Staging {
   // A file whose temporary copy is complete. A later member of the same name
   // replaces an earlier one, as extracting them in order would.
   void Add(const std::string& temp, const std::string& name) {
-    for (Entry& e : entries_) {
-      if (text::EqualsNoCaseAscii(e.name, name)) {
-        RemoveOwn(e.temp);
-        e.temp = temp;
-        return;
-      }
+    auto known = byName_.emplace(text::UpperAscii(name), entries_.size());
+    if (!known.second) {
+      Entry& e = entries_[known.first->second];
+      RemoveOwn(e.temp);
+      e.temp = temp;
+      return;
     }
     entries_.push_back(Entry{temp, name, std::string(), std::string(), false, false});
   }
@@ -332,6 +332,7 @@ class Staging {
 
   os::ExtractFolder& folder_;
   std::vector<Entry> entries_;
+  std::map<std::string, std::size_t> byName_;  // upper-cased name -> entry
   std::set<std::string> targets_;  // upper-cased names being installed
 };
 
