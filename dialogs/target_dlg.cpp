@@ -2,8 +2,11 @@
 
 #include <direct.h>
 
+#include "dialogs/folder_list.h"
+#include "engine/installed_location.h"
 #include "engine/source_dir.h"
 #include "res/resource.h"
+#include "winui/wait_cursor.h"
 
 CTargetDlg::CTargetDlg() : winui::Dialog(IDD_TARGET) {}
 
@@ -16,8 +19,7 @@ bool CTargetDlg::OnInitDialog() {
   DlgDirListA(hwnd(), &pattern[0], IDC_DRIVE_LIST, 0, DDL_DRIVES | DDL_EXCLUSIVE);
   SetItemText(IDC_FOLDER_EDIT, m_targetFolder);
   SetItemText(IDC_TEXT, m_targetText);
-  std::string found = FindInstalledFolder();
-  if (!found.empty()) SetItemText(IDC_FOLDER_EDIT, found);
+  FindInstalledFolder();
   return true;
 }
 
@@ -30,6 +32,10 @@ void CTargetDlg::OnOK() {
 void CTargetDlg::OnCancel() { Leave(IDCANCEL); }
 
 void CTargetDlg::Leave(int result) {
+  // A medium at the root of a drive is read as "D:" + name, relative to that
+  // drive's current directory: browsing on that drive must not leave it
+  // elsewhere, or the pictures and archives would no longer be found.
+  if (g_sourceDir.size() == 2 && g_sourceDir[1] == ':') _chdir((g_sourceDir + "\\").c_str());
   if (m_savedDrive > 0) _chdrive(m_savedDrive);
   EndDialog(result);
 }
@@ -55,24 +61,58 @@ bool CTargetDlg::OnPaint() {
   return true;
 }
 
-// The browsing steps and the registry lookup are separate operations so that
-// they can be filled in and tested on their own; until then picking a drive
-// or a folder changes nothing and no installed folder is proposed.
-void CTargetDlg::OnDriveSelected() {}
+bool CTargetDlg::SelectedEntry(int id, std::string& text) const {
+  HWND list = Item(id);
+  LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+  if (index == LB_ERR) return false;
+  LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR) return false;
+  std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
+  LRESULT got = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
+  if (got == LB_ERR) return false;
+  buffer.resize(static_cast<std::size_t>(got));
+  text = buffer;
+  return true;
+}
 
-void CTargetDlg::OnFolderSelected() {}
+// A drive pick makes its root current and lists its folders. The drive list
+// writes a drive as [-c-]: the letter is the third character.
+void CTargetDlg::OnDriveSelected() {
+  std::string drive;
+  if (!SelectedEntry(IDC_DRIVE_LIST, drive) || drive.size() < 3) return;
+  std::string root = std::string(1, drive[2]) + ":\\";
+  _chdir(root.c_str());  // a drive without a medium stays as it was
+  SetItemText(IDC_FOLDER_EDIT, root);
+  FillFolderList(drive, "\\*.*");
+}
+
+// A folder entry [name] is entered relative to the selected drive's current
+// directory ("c:APPS", "c:.."); a click and a double click do the same.
+void CTargetDlg::OnFolderSelected() {
+  std::string drive, folder;
+  if (!SelectedEntry(IDC_DRIVE_LIST, drive) || !SelectedEntry(IDC_FOLDER_LIST, folder)) return;
+  if (drive.size() < 3 || folder.size() < 2) return;
+  std::string path = std::string(1, drive[2]) + ":" + folder.substr(1, folder.size() - 2);
+  _chdir(path.c_str());  // a folder that cannot be entered leaves the current one
+  SetItemText(IDC_FOLDER_EDIT, CurrentDirectory());
+  FillFolderList(drive, ".\\*.*");
+}
 
 void CTargetDlg::FillFolderList(const std::string& driveEntry, const std::string& pattern) {
   HWND list = Item(IDC_FOLDER_LIST);
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  if (driveEntry.size() < 3) return;
-  std::string searchPath = std::string(1, driveEntry[2]) + ":" + pattern;
-  for (const std::string& name : ListSubfolders(searchPath)) {
-    std::string entry = "[" + name + "]";
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  if (driveEntry.size() < 3) {
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    return;
   }
+  winui::WaitCursor wait;
+  FillFolderListBox(list, ListSubfolders(std::string(1, driveEntry[2]) + ":" + pattern));
 }
 
-std::vector<std::string> CTargetDlg::ListSubfolders(const std::string&) { return {".."}; }
+std::vector<std::string> CTargetDlg::ListSubfolders(const std::string& searchPath) {
+  return ListSubfolderNames(searchPath);
+}
 
-std::string CTargetDlg::FindInstalledFolder() { return std::string(); }
+void CTargetDlg::FindInstalledFolder() {
+  std::string folder;
+  if (::FindInstalledFolder(m_uninstallKeys, folder)) SetItemText(IDC_FOLDER_EDIT, folder);
+}

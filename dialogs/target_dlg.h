@@ -41,9 +41,13 @@ class CTargetDlg : public winui::Dialog {
   virtual void FillFolderList(const std::string& driveEntry, const std::string& pattern);
   // The subfolder names under `searchPath`, ".." first.
   virtual std::vector<std::string> ListSubfolders(const std::string& searchPath);
-  // The installation folder registered under one of m_uninstallKeys; empty
-  // when none is found. When found it replaces the text of control 1005.
-  virtual std::string FindInstalledFolder();
+  // Puts the installation folder registered under one of m_uninstallKeys
+  // into control 1005; leaves the control alone when none is found.
+  virtual void FindInstalledFolder();
+
+ private:
+  // Text of the selected entry of list box `id`; false without a selection.
+  bool SelectedEntry(int id, std::string& text) const;
 
   // Leaves the dialog with `result` after putting the saved drive back.
   void Leave(int result);

@@ -15,6 +15,12 @@
 //   text ID EXPECTED        wait until control ID of the current dialog reads
 //                           EXPECTED (0xFFFF is a message box's text)
 //   settext ID TEXT         set the text of control ID
+//   select ID ENTRY         select ENTRY of list box ID and notify the dialog
+//                           of the selection change, as a click does; prints
+//                           how long the dialog took to handle it
+//   dblclick ID ENTRY       the same, notified as a double click
+//   listhas ID ENTRY        wait until list box ID holds ENTRY
+//   listcount ID N          wait until list box ID holds N entries
 //   click ID                post a click to button ID (refused when it is
 //                           disabled or hidden)
 //   key enter|escape        press a key in the focused control of the dialog
@@ -252,6 +258,23 @@ std::string Quote(const std::wstring& w) {
   return out + "\"";
 }
 
+// Index of the entry that reads `wanted` in another process's list box, or -1.
+int ListIndexOf(HWND list, const std::wstring& wanted) {
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count)) return -1;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length)) return -1;
+    if (length != wanted.size()) continue;
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 2000, &got);
+    text.resize(got);
+    if (text == wanted) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 int ParseId(const std::string& s) { return static_cast<int>(std::strtol(s.c_str(), nullptr, 0)); }
 
 // Runs one command; false with `error` set when it failed.
@@ -336,6 +359,49 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
     if (!control || !SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
                                          SMTO_ABORTIFHUNG, 2000, &ignored)) {
       error = "cannot set control " + a[1];
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "select" || cmd == "dblclick" || cmd == "listhas") {
+    if (!need(2)) return false;
+    int id = ParseId(a[1]);
+    HWND list = GetDlgItem(g_dialog, id);
+    std::wstring wanted = Widen(a[2]);
+    int index = -1;
+    bool found = list && WaitFor(g_timeout, [&] {
+      index = ListIndexOf(list, wanted);
+      return index >= 0;
+    });
+    if (!found) {
+      error = "list " + a[1] + " has no entry " + Quote(wanted);
+      return false;
+    }
+    if (cmd == "listhas") return true;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    WORD code = cmd == "select" ? LBN_SELCHANGE : LBN_DBLCLK;
+    DWORD start = GetTickCount();
+    if (!SendMessageTimeoutW(g_dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(list),
+                             SMTO_ABORTIFHUNG, 60000, &ignored)) {
+      error = "the dialog did not handle the selection";
+      return false;
+    }
+    std::printf("%s %s %s: %lu ms\n", cmd.c_str(), a[1].c_str(), a[2].c_str(),
+                static_cast<unsigned long>(GetTickCount() - start));
+    std::fflush(stdout);
+    return true;
+  }
+  if (cmd == "listcount") {
+    if (!need(2)) return false;
+    HWND list = GetDlgItem(g_dialog, ParseId(a[1]));
+    long expected = std::strtol(a[2].c_str(), nullptr, 10);
+    DWORD_PTR count = 0;
+    if (!list || !WaitFor(g_timeout, [&] {
+          return SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) &&
+                 static_cast<long>(count) == expected;
+        })) {
+      error = "list " + a[1] + " holds " + std::to_string(static_cast<long>(count)) + " entries, expected " + a[2];
       return false;
     }
     return true;

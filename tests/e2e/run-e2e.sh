@@ -352,6 +352,162 @@ exit 0
 EOF
   expect_updated
   ;;
+target_lookup)
+  # The proposal comes from the first Uninstall key that opens, else line 16.
+  uninstall='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
+  reg_set() { wine reg add "$uninstall\\$1" /v UninstallString /t REG_SZ /d "$2" /reg:32 /f >/dev/null 2>&1; }
+  reg_key() { wine reg add "$uninstall\\$1" /reg:32 /f >/dev/null 2>&1; }
+  reg_clean() {
+    for k in E2E-A E2E-B E2E-C E2E-F E2E-R E2E-Q E2E-E E2E-N; do
+      wine reg delete "$uninstall\\$k" /reg:32 /f >/dev/null 2>&1 || true
+    done
+  }
+  trap 'reg_clean; cleanup' EXIT
+  reg_clean
+  reg_set E2E-C 'X:\TOOLS\UNINST.EXE -fC:\APPS\EST\REMOVE.LOG -cC:\APPS\EST\X.DLL'
+  reg_set E2E-F 'X:\TOOLS\UNINST.EXE -FC:\APPS\UPPER\REMOVE.LOG'
+  reg_set E2E-R 'X:\TOOLS\UNINST.EXE -fD:\REMOVE.LOG'
+  reg_set E2E-Q 'X:\TOOLS\UNINST.EXE -f"C:\Program Files\EST\REMOVE.LOG"'
+  reg_key E2E-E  # opens, but has no UninstallString: the search ends there
+  # keys (lines 1 to 3, comma separated) | expected text of the folder field
+  while IFS='|' read -r keys expected; do
+    IFS=',' read -r k1 k2 k3 <<<"$keys"
+    quoted="${expected//\\/\\\\}"
+    quoted="\"${quoted//\"/\\\"}\""
+    LC_ALL=C sed -i "1s/.*/$k1\r/;2s/.*/$k2\r/;3s/.*/$k3\r/" "$medium/info.txt"
+    drive "lookup-${keys//,/_}" <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+text 1005 $quoted
+key escape
+exit 0
+EOF
+  done <<EOF
+E2E-N,,|$INSTALL_W
+E2E-A,E2E-B,E2E-C|C:\\APPS\\EST
+E2E-A,,E2E-C|$INSTALL_W
+E2E-E,E2E-C,|$INSTALL_W
+E2E-F,,|$INSTALL_W
+E2E-R,,|D:
+E2E-Q,,|"C:\\Program Files\\EST
+EOF
+  # After "戻る" the proposal is found again; what was typed is gone.
+  LC_ALL=C sed -i "1s/.*/E2E-C\r/;2s/.*/\r/;3s/.*/\r/" "$medium/info.txt"
+  drive lookup-back <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+text 1005 C:\\APPS\\EST
+settext 1005 Z:\\typed
+click 1008
+gone
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+text 1005 C:\\APPS\\EST
+key escape
+exit 0
+EOF
+  expect_unchanged
+  ;;
+target_browse)
+  # Browsing drives and folders, then updating the folder picked by browsing.
+  # The field shows the current directory as the system reports it (Wine
+  # keeps the drive letter as it was made current: c:\BRELIXE2E).
+  picked="$WINEPREFIX/drive_c/BRELIXE2E"
+  rm -rf "$picked"
+  cp -r "$install" "$picked"
+  mkdir -p "$picked/表示" "$picked/.hidden"
+  drive browse <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+listcount 1003 0
+select 1002 [-c-]
+text 1005 c:\\
+listhas 1003 [..]
+listhas 1003 [BRELIXE2E]
+select 1003 [..]
+text 1005 c:\\
+listhas 1003 [BRELIXE2E]
+select 1003 [BRELIXE2E]
+text 1005 c:\\BRELIXE2E
+listhas 1003 [表示]
+listhas 1003 [bmp]
+listhas 1003 [.hidden]
+shot $SHOTS_W\\browse-folder.bmp
+dblclick 1003 [表示]
+text 1005 c:\\BRELIXE2E\\表示
+listcount 1003 1
+select 1003 [..]
+text 1005 c:\\BRELIXE2E
+click 1
+gone
+dialog アップデート
+text 1006 c:\\BRELIXE2E
+click 1
+gone
+dialog 確認
+text 0xFFFF システムは正常に更新されました。
+click 1
+exit 0
+EOF
+  install="$picked" expect_updated
+  # Text typed into the field and Enter: accepted exactly as typed.
+  drive typed <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+select 1002 [-c-]
+settext 1005 "C:\\\\typed folder\\\\"
+key enter
+gone
+dialog アップデート
+text 1006 "C:\\\\typed folder\\\\"
+key escape
+gone
+dialog アップデート
+key escape
+exit 0
+EOF
+  rm -rf "$picked"
+  ;;
+many_folders)
+  # A folder with thousands of subfolders lists completely.
+  count="${BRELIX_E2E_FOLDERS:-2000}"
+  many="$WINEPREFIX/drive_c/MANY"
+  rm -rf "$many"
+  mkdir -p "$many"
+  (cd "$many" && seq -f 'sub%05g' 1 "$count" | xargs mkdir)
+  drive many <<EOF
+timeout 60000
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+select 1002 [-c-]
+select 1003 [MANY]
+text 1005 c:\\MANY
+listcount 1003 $((count + 1))
+listhas 1003 [sub00001]
+listhas 1003 [sub$(printf %05d "$count")]
+key escape
+exit 0
+EOF
+  tr -d '\r' <"$work/many.log" | grep 'select 1003'
+  rm -rf "$many"
+  ;;
 escape_target)
   drive escape-target <<EOF
 launch $EXE_W $MEDIUM_W
