@@ -34,6 +34,17 @@ class Run {
       : s_(session), ui_(ui), sourceDir_(sourceDir) {}
 
   int Execute() {
+    // A refused folder leaves the session as it found it: with "NULL" the
+    // next folder the user picks is probed for both names again, not only
+    // for the one tried last.
+    const std::string givenSettingsFile = s_.m_settingsFile;
+    int result = Checked();
+    if (result == 0) s_.m_settingsFile = givenSettingsFile;
+    return result;
+  }
+
+ private:
+  int Checked() {
     WaitCursor wait(ui_);
     if (s_.m_recordFault != RecordFault::None) {
       ui_.Message("info.txt の " + std::to_string(s_.m_faultyLine) + " 行目が正しくありません（" +
@@ -69,7 +80,6 @@ class Run {
     return 1;
   }
 
- private:
   bool ChooseSettingsFile() { return engine::ChooseSettingsFile(s_.m_targetFolder, s_.m_settingsFile, work_); }
 
   // Archive names as the run will give them, with the START suffix.

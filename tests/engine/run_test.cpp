@@ -170,6 +170,21 @@ TEST_F(RunTest, SettingsFileProbe) {
   EXPECT_EQ(Setting("tov3.ini", "HISTORY", "抽出開始日ON"), "1");
 }
 
+TEST_F(RunTest, NullSettingsFileIsProbedAgainAfterARefusedFolder) {
+  // The first folder holds neither settings file; the second holds
+  // morefa1.ini, which a second run must still find.
+  Install("morefa1.ini");
+  s_.m_settingsFile = "NULL";
+  s_.m_targetFolder = dir_ / "elsewhere";
+  MakeFolders(s_.m_targetFolder);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(s_.m_settingsFile, "NULL");
+  s_.m_targetFolder = app_;
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(s_.m_settingsFile, "morefa1.ini");
+  EXPECT_EQ(ui_.shown, (std::vector<std::string>{kWrongFolder, kSuccess}));
+}
+
 TEST_F(RunTest, FolderWithoutSettingsFileIsRefusedUntouched) {
   for (const char* settings : {"NULL", "morefa1.ini"}) {
     SCOPED_TRACE(settings);
