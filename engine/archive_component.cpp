@@ -232,8 +232,14 @@ class Staging {
   enum class Outcome { Ok, ReadOnly, CannotWrite, CannotRemove };
   Outcome Install(bool replaceReadOnly, std::string& failedPath) {
     // Existing files are matched without regard to case, as on Windows.
+    // Our own temporary files are in the listing too; they are not files
+    // the archive replaces, even when a member bears the name of one.
+    std::set<std::string> temps;
+    for (const Entry& e : entries_) temps.insert(e.temp);
     std::map<std::string, std::string> existing;  // upper-cased -> as on disk
-    for (const std::string& n : folder_.List()) existing.emplace(text::UpperAscii(n), n);
+    for (const std::string& n : folder_.List()) {
+      if (temps.count(n) == 0) existing.emplace(text::UpperAscii(n), n);
+    }
     for (Entry& e : entries_) {
       auto found = existing.find(text::UpperAscii(e.name));
       e.exists = found != existing.end();
