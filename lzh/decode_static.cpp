@@ -18,7 +18,7 @@ bool ReadPtLengths(BitReader& br, HuffTable& table, unsigned nn, unsigned nbit, 
   if (n == 0) {
     unsigned c = br.Get(nbit);
     if (c >= nn) return false;
-    table.SetConstant(c, 8);
+    table.SetConstant(c, 10);
     return true;
   }
   if (n > nn) return false;
@@ -40,13 +40,16 @@ bool ReadPtLengths(BitReader& br, HuffTable& table, unsigned nn, unsigned nbit, 
   return table.Build(len, nn, 8);
 }
 
+// The code table looks up 10 bits at once: wide enough that most codes
+// resolve in one step, small enough that rebuilding it for every block of a
+// small member stays cheap.
 bool ReadCLengths(BitReader& br, const HuffTable& pre, HuffTable& table) {
   unsigned char len[kNc] = {};
   unsigned n = br.Get(kCBits);
   if (n == 0) {
     unsigned c = br.Get(kCBits);
     if (c >= kNc) return false;
-    table.SetConstant(c, 12);
+    table.SetConstant(c, 10);
     return true;
   }
   if (n > kNc) return false;
@@ -65,7 +68,7 @@ bool ReadCLengths(BitReader& br, const HuffTable& pre, HuffTable& table) {
       len[i++] = static_cast<unsigned char>(c - 2);
     }
   }
-  return table.Build(len, kNc, 12);
+  return table.Build(len, kNc, 10);
 }
 
 }  // namespace
