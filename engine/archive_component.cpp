@@ -374,7 +374,10 @@ class Extraction {
       if (s == lzh::Status::End) break;
       if (s != lzh::Status::Ok) return HeaderFailure(s, members);
       ++members;
-      if (m.IsDirectory()) continue;
+      // Directory entries create nothing. Some archivers write a directory as
+      // a stored member with no file name and no data ("dir\" at level 0,
+      // Amiga LHA): that names no file either, so it is passed over too.
+      if (m.IsDirectory() || (m.name.empty() && m.originalSize == 0)) continue;
       std::string shownName = m.Path();
       if (m.method == lzh::Method::Unknown) {
         return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は未対応の圧縮形式（" +

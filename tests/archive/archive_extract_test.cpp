@@ -83,9 +83,11 @@ TEST_F(ArchiveExtract, ExtractsEveryMemberByFileNameAlone) {
   dir.directory = "sub\xFF";
   HandMember inDir = Stored("b.bin", b, 3);
   inDir.directory = "sub\xFF" "deeper\xFF";
+  HandMember bareDir = Stored("old\\path\\", "", 0);  // a directory written as an empty stored member
   PutArchive("DATA2.lzh",
              BuildArchive({Method(Stored("a.txt", a, 1), "-lh1-", lzhtest::Lh1Encoder().Encode(a)), dir,
-                           Method(inDir, "-lz5-", lzhtest::EncodeLz5(b)), Stored("old\\path\\表.txt", c, 0)}));
+                           Method(inDir, "-lz5-", lzhtest::EncodeLz5(b)), bareDir,
+                           Stored("old\\path\\表.txt", c, 0)}));
   WriteFile(dest_ + "keep.txt", "untouched");
   WriteFile(dest_ + "a.txt", "older a");
   Result r = Extract(src_ + "DATA2", dest_);
