@@ -142,7 +142,13 @@ void Descriptor(const std::uint8_t* data, std::size_t size) {
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     FUZZ_CHECK(::mkdtemp(buf.data()) != nullptr);
-    return std::string(buf.data()) + "/";
+    static std::string made(buf.data());
+    // The folder goes with the process (the replay test runs in many).
+    std::atexit([] {
+      ::unlink((made + "/info.txt").c_str());
+      ::rmdir(made.c_str());
+    });
+    return made + "/";
   }();
   {
     os::OutputFile f;
