@@ -11,58 +11,15 @@
 #include "os/os.h"
 #include "os/os_internal.h"
 #include "os/posix/path_posix.h"
+#include "os/posix/posix_common.h"
 #include "text/convert.h"
 #include "text/cp932.h"
 
 namespace os {
 namespace {
 
-Error FromErrno(int e) {
-  switch (e) {
-    case ENOENT:
-    case ENOTDIR:
-      return Error::NotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return Error::AccessDenied;
-    case EBUSY:
-    case ETXTBSY:
-      return Error::SharingViolation;
-    case ENOSPC:
-    case EDQUOT:
-      return Error::DiskFull;
-    default:
-      return Error::Other;
-  }
-}
-
-bool Fail(int e) {
-  SetLastError(FromErrno(e));
-  return false;
-}
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { Reset(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
+using posix::Fail;
+using posix::Fd;
 
 // The name on Linux. ASCII names (the temporary files, most members) are the
 // same in UTF-8 and skip the converter.

@@ -16,6 +16,7 @@
 #include "os/os.h"
 #include "os/os_internal.h"
 #include "os/posix/path_posix.h"
+#include "os/posix/posix_common.h"
 #include "os/profile_text.h"
 #include "text/convert.h"
 #include "text/cp932.h"
@@ -23,32 +24,11 @@
 namespace os {
 namespace {
 
+using posix::Fail;
+using posix::Fd;
+using posix::WriteAll;
+
 bool g_removable = false;
-
-Error FromErrno(int e) {
-  switch (e) {
-    case ENOENT:
-    case ENOTDIR:
-      return Error::NotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return Error::AccessDenied;
-    case EWOULDBLOCK:
-      return Error::SharingViolation;
-    case ENOSPC:
-    case EDQUOT:
-      return Error::DiskFull;
-    default:
-      return Error::Other;
-  }
-}
-
-bool Fail(int e) {
-  SetLastError(FromErrno(e));
-  return false;
-}
 
 bool Failed(Op op) { return detail::InjectedFailure(op); }
 
@@ -57,40 +37,6 @@ bool Failed(Op op) { return detail::InjectedFailure(op); }
 bool ReadOnly(const std::string& native) {
   struct stat st;
   return ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
-}
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { Reset(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int Release() {
-    int f = fd_;
-    fd_ = -1;
-    return f;
-  }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, const char* p, std::size_t n) {
-  while (n > 0) {
-    ssize_t w = ::write(fd, p, n);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return Fail(errno);
-    }
-    p += w;
-    n -= static_cast<std::size_t>(w);
-  }
-  return true;
 }
 
 bool ReadWhole(const std::string& native, std::string& out) {

@@ -9,32 +9,13 @@
 #include "os/os.h"
 #include "os/os_internal.h"
 #include "os/posix/path_posix.h"
+#include "os/posix/posix_common.h"
 #include "text/convert.h"
 
 namespace os {
 namespace {
 
-bool Fail(int e) {
-  switch (e) {
-    case ENOENT:
-    case ENOTDIR:
-      SetLastError(Error::NotFound);
-      break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      SetLastError(Error::AccessDenied);
-      break;
-    case ENOSPC:
-    case EDQUOT:
-      SetLastError(Error::DiskFull);
-      break;
-    default:
-      SetLastError(Error::Other);
-  }
-  return false;
-}
+using posix::Fail;
 
 }  // namespace
 

@@ -3,56 +3,14 @@
 #include <windows.h>
 
 #include "os/os.h"
+#include "os/win32/win32_common.h"
 #include "text/cp932.h"
 
 namespace os {
 namespace {
 
-Error FromWin32(DWORD e) {
-  switch (e) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return Error::NotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-      return Error::AccessDenied;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return Error::SharingViolation;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return Error::DiskFull;
-    default:
-      return Error::Other;
-  }
-}
-
-bool Fail() {
-  SetLastError(FromWin32(::GetLastError()));
-  return false;
-}
-
-class Handle {
- public:
-  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~Handle() { Reset(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE Release() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-  void Reset(HANDLE h = INVALID_HANDLE_VALUE) {
-    if (valid()) ::CloseHandle(h_);
-    h_ = h;
-  }
-
- private:
-  HANDLE h_;
-};
+using win32::Fail;
+using win32::Handle;
 
 bool SetWriteTime(const std::string& path, const FILETIME& ft) {
   Handle h(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -4,33 +4,12 @@
 
 #include "os/os.h"
 #include "os/os_internal.h"
+#include "os/win32/win32_common.h"
 
 namespace os {
 namespace {
 
-bool Fail() {
-  switch (::GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      SetLastError(Error::NotFound);
-      break;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-      SetLastError(Error::AccessDenied);
-      break;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      SetLastError(Error::SharingViolation);
-      break;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      SetLastError(Error::DiskFull);
-      break;
-    default:
-      SetLastError(Error::Other);
-  }
-  return false;
-}
+using win32::Fail;
 
 // Operations are counted on Windows but never failed.
 void Count(Op op) {

@@ -1,0 +1,44 @@
+#include "os/posix/posix_common.h"
+
+#include <cerrno>
+
+namespace os {
+namespace posix {
+
+Error FromErrno(int e) {
+  switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+      return Error::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return Error::AccessDenied;
+    case EWOULDBLOCK:
+    case EBUSY:
+    case ETXTBSY:
+      return Error::SharingViolation;
+    case ENOSPC:
+    case EDQUOT:
+      return Error::DiskFull;
+    default:
+      return Error::Other;
+  }
+}
+
+bool WriteAll(int fd, const char* p, std::size_t n) {
+  while (n > 0) {
+    ssize_t w = ::write(fd, p, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    p += w;
+    n -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+}  // namespace posix
+}  // namespace os
