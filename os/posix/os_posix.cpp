@@ -367,11 +367,26 @@ bool SetProfileValue(const std::string& section, const std::string& key,
   }
   if (ReadOnly(native)) return Fail(EACCES);
   std::string updated = ProfileWrite(content, section, key, value);
-  Fd fd(::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  // The new text goes to a file beside the settings file and replaces it in
+  // one step, so a full disk never leaves the settings cut short.
+  struct stat st;
+  mode_t mode = ::stat(native.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
+  std::string temp = native + ".brxtmp";
+  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
   if (fd.get() < 0) return Fail(errno);
-  if (!WriteAll(fd.get(), updated.data(), updated.size())) return false;
-  if (::close(fd.Release()) != 0) return Fail(errno);
-  return true;
+  ::fchmod(fd.get(), mode);
+  bool injected = Failed(Op::Write);
+  bool ok = !injected && WriteAll(fd.get(), updated.data(), updated.size());
+  if (injected) WriteAll(fd.get(), updated.data(), updated.size() / 2);  // a disk that fills up half-way
+  if (ok && ::fsync(fd.get()) != 0) ok = Fail(errno);
+  if (::close(fd.Release()) != 0 && ok) ok = Fail(errno);
+  if (ok && ::rename(temp.c_str(), native.c_str()) != 0) ok = Fail(errno);
+  if (!ok) {
+    Error e = LastError();
+    ::unlink(temp.c_str());
+    SetLastError(e);
+  }
+  return ok;
 }
 
 }  // namespace os

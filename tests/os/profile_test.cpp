@@ -134,6 +134,21 @@ TEST(ProfileText, CutNeverSplitsADoubleByteCharacter) {
 }
 
 #ifndef _WIN32
+TEST(ProfileFile, AWriteThatFailsHalfWayKeepsTheOldFile) {
+  TempDir dir;
+  std::string file = dir / "morefa1.ini";
+  const std::string before = "[SYSTEM]\r\nTITLE=見積 8.0S\r\n";
+  WriteFile(file, before);
+  os::ClearFaults();
+  os::InjectFault(os::Op::Write, 1, os::Error::DiskFull);
+  EXPECT_FALSE(os::SetProfileValue("SYSTEM", "GENGOU", "令和", file));
+  EXPECT_EQ(os::LastError(), os::Error::DiskFull);
+  os::ClearFaults();
+  EXPECT_EQ(ReadFile(file), before);
+  std::vector<os::FindEntry> left = os::FindFiles(dir / "*");
+  for (const auto& e : left) EXPECT_TRUE(e.name == "." || e.name == ".." || e.name == "morefa1.ini") << e.name;
+}
+
 TEST(ProfileFile, KeepsCommentsAndBlankLinesOnDisk) {
   TempDir dir;
   std::string file = dir / "morefa1.ini";
