@@ -181,6 +181,26 @@ Status ReadHeader(Input& in, Member& out) {
   };
 
   ExtResult ext;
+  // Levels 2 and 3 share their layout after the size word: CRC, OS id, Unix
+  // time, then extended headers whose sizes are `sizeBytes` wide; the header
+  // CRC, when one is present, covers the header with its own field zeroed.
+  auto parseWordHeader = [&](std::size_t fixed, std::size_t total, std::size_t sizeBytes,
+                             std::uint32_t firstExt) -> Status {
+    m.crc = U16(h.data() + 21);
+    m.osId = h[23];
+    m.unixTime = U32(h.data() + 15);
+    m.hasUnixTime = true;
+    long crcAt = -1;
+    Status r = ParseExtended(h.data(), fixed, total, sizeBytes, firstExt, m, ext, crcAt);
+    if (r != Status::Ok) return r;
+    if (crcAt >= 0) {
+      std::uint16_t stored = U16(h.data() + crcAt);
+      h[crcAt] = h[crcAt + 1] = 0;
+      if (Crc16(h.data(), total) != stored) return Status::HeaderChecksum;
+    }
+    m.headerSize = static_cast<std::uint32_t>(total);
+    return Status::Ok;
+  };
   std::string baseName;
   Status st;
   switch (m.level) {
@@ -246,18 +266,7 @@ Status ReadHeader(Input& in, Member& out) {
       std::size_t total = U16(h.data());
       if (total < 26) return Status::BadHeader;
       if ((st = readMore(total)) != Status::Ok) return st;
-      m.crc = U16(h.data() + 21);
-      m.osId = h[23];
-      m.unixTime = U32(h.data() + 15);
-      m.hasUnixTime = true;
-      long crcAt = -1;
-      if ((st = ParseExtended(h.data(), 26, total, 2, U16(h.data() + 24), m, ext, crcAt)) != Status::Ok) return st;
-      if (crcAt >= 0) {
-        std::uint16_t stored = U16(h.data() + crcAt);
-        h[crcAt] = h[crcAt + 1] = 0;
-        if (Crc16(h.data(), total) != stored) return Status::HeaderChecksum;
-      }
-      m.headerSize = static_cast<std::uint32_t>(total);
+      if ((st = parseWordHeader(26, total, 2, U16(h.data() + 24))) != Status::Ok) return st;
       break;
     }
     case 3: {
@@ -266,18 +275,7 @@ Status ReadHeader(Input& in, Member& out) {
       std::uint32_t total = U32(h.data() + 24);
       if (total < 32 || total > kMaxHeaderSize) return Status::BadHeader;
       if ((st = readMore(total)) != Status::Ok) return st;
-      m.crc = U16(h.data() + 21);
-      m.osId = h[23];
-      m.unixTime = U32(h.data() + 15);
-      m.hasUnixTime = true;
-      long crcAt = -1;
-      if ((st = ParseExtended(h.data(), 32, total, 4, U32(h.data() + 28), m, ext, crcAt)) != Status::Ok) return st;
-      if (crcAt >= 0) {
-        std::uint16_t stored = U16(h.data() + crcAt);
-        h[crcAt] = h[crcAt + 1] = 0;
-        if (Crc16(h.data(), total) != stored) return Status::HeaderChecksum;
-      }
-      m.headerSize = total;
+      if ((st = parseWordHeader(32, total, 4, U32(h.data() + 28))) != Status::Ok) return st;
       break;
     }
     default:
