@@ -6,7 +6,8 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake googletest pkg-config
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 wine64
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 fonts-wine
   xvfb xdotool imagemagick fonts-ipafont-gothic fonts-ipafont-mincho locales
   jlha-utils lhasa libarchive-tools p7zip-full
   clang libclang-rt-14-dev hyperfine time
