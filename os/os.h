@@ -174,8 +174,8 @@ bool SetProfileValue(const std::string& section, const std::string& key,
 // ---- Registry (read only) --------------------------------------------------
 
 enum class RegistryRead { NoKey, NoValue, Value };
-// Opens HKEY_LOCAL_MACHINE\`keyPath` for reading (KEY_QUERY_VALUE; a 32-bit
-// program sees the 32-bit view) and reads `valueName` as text whatever its
+// Opens HKEY_LOCAL_MACHINE\`keyPath` for reading (KEY_QUERY_VALUE in the
+// 32-bit view, whether this program is built for 32 or 64 bits) and reads `valueName` as text whatever its
 // type, in full: its bytes up to the first NUL. On Linux the registry is
 // the one set by SetRegistryForTesting (empty by default).
 RegistryRead ReadMachineValue(const std::string& keyPath, const std::string& valueName, std::string& value);

@@ -12,20 +12,36 @@
 #
 # Screenshots of every step go to out/demo/shots. The medium and the demo
 # installation come from tools/make_demo_medium.sh; the installation is
-# C:\ESTIMATE in the demo prefix (out/demo/wineprefix/drive_c/ESTIMATE); run
+# C:\ESTIMATE in the demo prefix (out/demo/wineprefix-win32/drive_c/ESTIMATE,
+# or wineprefix-win64 on a machine that cannot execute 32-bit programs); run
 # the demo again to start from a fresh installation.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 jobs="${BRELIX_JOBS:-2}"
-build="${BRELIX_BUILD_DIR:-build-win}"
 auto=0
 [ "${1:-}" = "--auto" ] && auto=1
 
 bash tools/setup.sh
 
+# The shipped 32-bit program where this machine can execute 32-bit programs;
+# elsewhere the 64-bit build of the same sources under wine64.
+# BRELIX_WIN_ARCH=x86|x64 forces the choice.
+source tools/wine-env.sh
+arch="${BRELIX_WIN_ARCH:-}"
+if [ -z "$arch" ]; then
+  if brelix_can_run_32bit; then arch=x86; else arch=x64; fi
+fi
+case "$arch" in
+  x86) build="${BRELIX_BUILD_DIR:-build-win}"; toolchain=mingw-i686; export BRELIX_WINE_ARCH=win32
+       echo "== the demo runs the shipped 32-bit Brelix.exe under wine" ;;
+  x64) build="${BRELIX_BUILD_DIR:-build-win64}"; toolchain=mingw-x86_64; export BRELIX_WINE_ARCH=win64
+       echo "== the demo runs the 64-bit build of Brelix.exe under wine64 (the 32-bit program cannot run on this machine)" ;;
+  *) echo "demo: BRELIX_WIN_ARCH must be x86 or x64" >&2; exit 64 ;;
+esac
+
 echo "== building Brelix.exe"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build "$build" -j"$jobs" --target Brelix brelix-driver
 exe="$(cd "$build" && pwd)/app/Brelix.exe"
 driver="$(cd "$build" && pwd)/tests/e2e/brelix-driver.exe"
@@ -33,7 +49,7 @@ driver="$(cd "$build" && pwd)/tests/e2e/brelix-driver.exe"
 demo="$root/out/demo"
 medium="$demo/medium"
 shots="$demo/shots"
-export BRELIX_WINEPREFIX="$demo/wineprefix"
+export BRELIX_WINEPREFIX="$demo/wineprefix-$BRELIX_WINE_ARCH"
 source tools/wine-env.sh
 echo "== Wine prefix $WINEPREFIX"
 tools/wine-prefix.sh

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Builds both builds and runs every test: the native suite first, then the
-# Windows suite under Wine. Installs what is missing first.
+# Windows suites under Wine. Installs what is missing first.
 #   tools/test.sh            everything
 #   tools/test.sh native     native build and tests only
 #   tools/test.sh sanitize   native tests built with AddressSanitizer and
 #                            UndefinedBehaviorSanitizer (build-asan)
-#   tools/test.sh windows    Windows build and tests only
+#   tools/test.sh windows    Windows builds and tests only: the 64-bit build
+#                            under wine64 always, the 32-bit one where this
+#                            machine can execute 32-bit programs (otherwise
+#                            it is built and checked statically).
+#                            BRELIX_WIN_ARCH=x86|x64|both forces the choice;
+#                            BRELIX_ASSUME_NO_32BIT=1 acts as if 32-bit
+#                            programs could not run.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -36,17 +42,64 @@ if [ "$what" = all ] || [ "$what" = sanitize ]; then
 fi
 
 if [ "$what" = all ] || [ "$what" = windows ]; then
-  echo "== Windows build (i686, mingw-w64)"
-  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build-win -j"$jobs"
-  echo "== Windows tests under Wine"
   source tools/wine-env.sh
-  tools/wine-prefix.sh
-  # One persistent server for the whole run keeps each program start fast.
-  wineserver -p
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-  trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
-  ctest --test-dir build-win -j"$jobs" --output-on-failure || status=1
+  # Which Windows builds run: the 64-bit test build always; the shipped 32-bit
+  # program too where this machine can execute 32-bit programs (probed).
+  # BRELIX_WIN_ARCH=x86|x64|both forces the choice.
+  run_x64=1
+  run_x86=0
+  why="this machine can execute 32-bit programs"
+  if brelix_can_run_32bit; then
+    run_x86=1
+  elif [ "${BRELIX_ASSUME_NO_32BIT:-0}" = 1 ]; then
+    why="BRELIX_ASSUME_NO_32BIT=1"
+  else
+    why="this machine cannot execute 32-bit programs"
+  fi
+  case "${BRELIX_WIN_ARCH:-}" in
+    "") ;;
+    x86) run_x64=0; run_x86=1; why="BRELIX_WIN_ARCH=x86" ;;
+    x64) run_x64=1; run_x86=0; why="BRELIX_WIN_ARCH=x64" ;;
+    both) run_x64=1; run_x86=1; why="BRELIX_WIN_ARCH=both" ;;
+    *) echo "test: BRELIX_WIN_ARCH must be x86, x64 or both" >&2; exit 64 ;;
+  esac
+  if [ "$run_x86" = 1 ] && [ "$run_x64" = 1 ]; then
+    echo "== Windows: 64-bit and 32-bit builds run under Wine ($why)"
+  elif [ "$run_x86" = 1 ]; then
+    echo "== Windows: only the 32-bit build runs under Wine ($why)"
+  else
+    echo "== Windows: the 64-bit build runs under wine64; the 32-bit build is built and checked statically, not run ($why)"
+  fi
+
+  # windows_suite TREE TOOLCHAIN WINE_ARCH: builds one tree and runs its tests
+  # under Wine with one persistent server.
+  windows_suite() {
+    local tree="$1" toolchain="$2" arch="$3"
+    echo "== Windows build $tree ($toolchain)"
+    cmake -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+    cmake --build "$tree" -j"$jobs"
+    echo "== Windows tests of $tree under Wine ($arch)"
+    (
+      export BRELIX_WINE_ARCH="$arch"
+      unset WINEPREFIX
+      source tools/wine-env.sh
+      tools/wine-prefix.sh
+      wineserver -p
+      wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+      trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
+      ctest --test-dir "$tree" -j"$jobs" --output-on-failure
+    ) || status=1
+  }
+
+  if [ "$run_x64" = 1 ]; then windows_suite build-win64 mingw-x86_64 win64; fi
+  if [ "$run_x86" = 1 ]; then
+    windows_suite build-win mingw-i686 win32
+  else
+    echo "== Windows build build-win (mingw-i686): the shipped program, checked without running it"
+    cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+    cmake --build build-win -j"$jobs"
+    ctest --test-dir build-win -L static --output-on-failure || status=1
+  fi
 fi
 
 exit "$status"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Creates the project's Wine prefix on first use: Japanese font replacements,
-# no window-manager stalls under Xvfb, drive A: a floppy, D: a CD-ROM.
+# Creates the project's Wine prefix on first use (32- or 64-bit, as
+# BRELIX_WINE_ARCH says): Japanese font replacements, no window-manager stalls
+# under Xvfb, drive A: a floppy, D: a CD-ROM.
 # Safe to run again and from several processes at once.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -13,8 +14,12 @@ if [ -f "$WINEPREFIX/.brelix-ready" ]; then exit 0; fi
 
 echo "wine-prefix: creating $WINEPREFIX" >&2
 rm -rf "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
+# Through "wine": /usr/bin/wineboot would start the 32-bit loader.
+wine wineboot -i >/dev/null 2>&1
 reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+# Wine reads drive types from the native view of the registry.
+native_view=()
+if [ "$WINEARCH" = win64 ]; then native_view=(/reg:64); fi
 for name in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
   reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAPGothic
 done
@@ -22,8 +27,8 @@ for name in 'ＭＳ ゴシック' 'MS Gothic'; do
   reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAGothic
 done
 reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
-reg 'HKLM\Software\Wine\Drives' /v a: /d floppy
-reg 'HKLM\Software\Wine\Drives' /v d: /d cdrom
+reg 'HKLM\Software\Wine\Drives' /v a: /d floppy "${native_view[@]}"
+reg 'HKLM\Software\Wine\Drives' /v d: /d cdrom "${native_view[@]}"
 mkdir -p "$WINEPREFIX/floppy" "$WINEPREFIX/cdrom"
 ln -sfn ../floppy "$WINEPREFIX/dosdevices/a:"
 ln -sfn ../cdrom "$WINEPREFIX/dosdevices/d:"

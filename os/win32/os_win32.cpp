@@ -300,7 +300,10 @@ class RegKey {
 
 RegistryRead ReadMachineValue(const std::string& keyPath, const std::string& valueName, std::string& value) {
   RegKey key;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS) {
+  // The package's 32-bit installer registered itself in the 32-bit view; a
+  // 64-bit build of this program must look there too, not in the native view.
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.out()) !=
+      ERROR_SUCCESS) {
     return RegistryRead::NoKey;
   }
   // Ask for the size first, then read the whole value whatever its length.

@@ -329,7 +329,7 @@ TEST(Resources, IconAndManifest) {
   const std::uint8_t* manifest = Resource(RT_MANIFEST, 1, &size);
   ASSERT_NE(nullptr, manifest);
   std::string text(reinterpret_cast<const char*>(manifest), size);
-  for (const char* part : {"name=\"Brelix.exe\"", "processorArchitecture=\"X86\"",
+  for (const char* part : {"name=\"Brelix.exe\"", "processorArchitecture=\"" BRELIX_MANIFEST_ARCH "\"",
                            "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\""}) {
     SCOPED_TRACE(part);
     EXPECT_NE(std::string::npos, text.find(part));

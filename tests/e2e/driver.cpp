@@ -40,6 +40,8 @@
 //   shot FILE.bmp           save the screen as a BMP file
 //   exit CODE               wait for the program to end with exit code CODE
 //   nodialog                check that no dialog of the program is visible
+//   loadlib NAME            load the DLL NAME into the driver itself, by bare
+//                           name with the default search order (needs no program)
 //
 // Exit code 0 when every command passed; 1 (with a message naming the line)
 // otherwise, after ending the program if it still runs.
@@ -288,6 +290,14 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
   if (cmd == "timeout") {
     if (!need(1)) return false;
     g_timeout = g_firstTimeout = static_cast<DWORD>(ParseId(a[1]));
+    return true;
+  }
+  if (cmd == "loadlib") {
+    // Loads a DLL by bare name into the driver itself, with the default search
+    // order: shows whether a DLL beside the driver would be taken.
+    if (!need(1)) return false;
+    HMODULE module = LoadLibraryA(a[1].c_str());
+    if (module != nullptr) FreeLibrary(module);
     return true;
   }
   if (cmd != "launch" && !g_launched) {

@@ -3,8 +3,9 @@
 # the real Brelix.exe under Wine on a virtual display, drives it with
 # brelix-driver and checks the installation folder afterwards.
 #
-#   run-e2e.sh SCENARIO BRELIX_EXE DRIVER_EXE OUT_DIR
+#   run-e2e.sh SCENARIO BRELIX_EXE DRIVER_EXE OUT_DIR [PLANTED_DLL]
 #
+# PLANTED_DLL (for planted_dll) is a DLL that leaves a marker when loaded.
 # Screenshots of every dialog stay in OUT_DIR/SCENARIO/shots. A display is
 # started when DISPLAY is unset. Every process started here is ended on exit.
 set -euo pipefail
@@ -18,8 +19,14 @@ mkdir -p "$4"
 out="$(cd "$4" && pwd)"
 exe="$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")"
 driver="$(cd "$(dirname "$driver")" && pwd)/$(basename "$driver")"
+planted="${5:-}"
 
-export BRELIX_WINEPREFIX="${BRELIX_E2E_PREFIX:-$out/wineprefix}"
+source "$root/tools/wine-env.sh"
+# The Wine follows the program under test: wine64 for the 64-bit build.
+BRELIX_WINE_ARCH="$(brelix_pe_arch "$exe")"
+[ -n "$BRELIX_WINE_ARCH" ] || { echo "e2e: $exe is not a Windows program" >&2; exit 1; }
+export BRELIX_WINE_ARCH
+export BRELIX_WINEPREFIX="${BRELIX_E2E_PREFIX:-$out/wineprefix-$BRELIX_WINE_ARCH}"
 source "$root/tools/wine-env.sh"
 "$root/tools/wine-prefix.sh"
 
@@ -518,6 +525,41 @@ dialog アップデート
 key escape
 exit 0
 EOF
+  expect_unchanged
+  ;;
+planted_dll)
+  # The system loads some DLLs by bare name (themes, for one); Windows looks
+  # for those that are no "known DLLs" beside the program first. Wine takes
+  # its own copy unless a name is made native-first, so that is done here to
+  # get Windows' search order.
+  [ -f "$planted" ] || fail "no DLL to plant"
+  names="uxtheme version dwmapi cryptbase winmm msimg32 comdlg32 shlwapi"
+  for name in $names; do
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v "$name" /d native,builtin /f >/dev/null 2>&1
+    cp "$planted" "$medium/$name.dll"
+  done
+  restore_overrides() {
+    for name in $names; do
+      wine reg delete 'HKCU\Software\Wine\DllOverrides' /v "$name" /f >/dev/null 2>&1 || true
+    done
+  }
+  # Control: a program without the protection, started beside the DLLs, does
+  # take them; otherwise this test would prove nothing.
+  cp "$driver" "$medium/probe.exe"
+  printf 'loadlib uxtheme.dll\r\n' >"$work/probe.txt"
+  wine "$medium/probe.exe" "$(winpath "$work/probe.txt")" >"$work/probe.log" 2>&1 || true
+  rm -f "$medium/probe.exe"
+  [ -e "$medium/uxtheme.dll.loaded" ] || { restore_overrides; fail "a planted DLL is not taken even without protection"; }
+  rm -f "$medium"/*.loaded
+  drive planted <<EOF
+launch $EXE_W $MEDIUM_W
+dialog マスタ調整機能付
+shot $SHOTS_W\\planted.bmp
+key escape
+EOF
+  restore_overrides
+  loaded="$(cd "$medium" && ls -- *.loaded 2>/dev/null || true)"
+  [ -z "$loaded" ] || fail "Brelix.exe loaded a DLL planted beside it: ${loaded//.loaded/}"
   expect_unchanged
   ;;
 *)
