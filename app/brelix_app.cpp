@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/dll_search.h"
 #include "app/main_frame.h"
 #include "engine/archive_component.h"
 #include "engine/source_dir.h"
@@ -23,8 +24,7 @@ CBrelixApp::~CBrelixApp() = default;
 
 bool CBrelixApp::InitInstance() {
   // Common controls with the visual styles the manifest asks for.
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
+  InitCommonControlsFromSystem(ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES);
 
   // Every file of the medium is found from here on, before any window exists.
   DetermineSourceDir();
