@@ -183,7 +183,7 @@ bool CopyFileReplace(const std::string& from, const std::string& to) {
     if (injected) return false;
   }
   if (injected) return false;  // an empty source
-  // CopyFile carries the source's attributes over, the read-only bit among them.
+  // CopyFile carries the source's read-only attribute over.
   if (!(st.st_mode & S_IWUSR)) ::fchmod(out.get(), target.st_mode & 07777 & ~kWriteBits);
   if (::close(out.Release()) != 0) return Fail(errno);
   return true;
