@@ -204,6 +204,21 @@ TEST(Files, PermissionsComeFromUmaskOrTheReplacedFile) {
          return folder.Open(d.path()) && folder.CreateNew("f", f) && f.Close();
        },
        0600},
+      {"replaced by an extracted file", 0640,
+       [](const TempDir& d) {
+         os::ExtractFolder folder;
+         os::FolderFile f;
+         return folder.Open(d.path()) && folder.CreateNew("t", f) && f.Close() && folder.Rename("f", "b") &&
+                folder.Rename("t", "f") && folder.Remove("b");
+       },
+       0640},
+      {"extracted file renamed over the old one", 0444,
+       [](const TempDir& d) {
+         os::ExtractFolder folder;
+         os::FolderFile f;
+         return folder.Open(d.path()) && folder.CreateNew("t", f) && f.Close() && folder.Rename("t", "f");
+       },
+       0644},
   };
   mode_t saved = ::umask(077);
   for (const Case& c : cases) {
