@@ -16,7 +16,7 @@ struct ArchiveCommand {
   std::string archive;      // as quoted, without ".lzh"
   std::string destination;  // as quoted, ending with a separator
 };
-// False when `command` is not an "e" command of the form above.
+// False when `command` is not of the form  e -mcw<folder> "<archive>" "<destination>\"
 bool ParseArchiveCommand(const std::string& command, ArchiveCommand& out);
 
 // True when `name` may be created as a file in the destination folder: not

@@ -1,3 +1,6 @@
+// The entry points of the extraction component and one extraction from start
+// to end: the archive walked, each member staged, all installed, and the
+// reply that names what failed.
 #include "engine/archive_component.h"
 
 #include <chrono>
