@@ -44,6 +44,12 @@ bool CBrelixApp::InitInstance() {
   return true;
 }
 
+bool CBrelixApp::OnCommand(int id) {
+  if (id != ID_APP_ABOUT) return false;
+  OnAppAbout();
+  return true;
+}
+
 void CBrelixApp::OnAppAbout() {
   CAboutDlg about;
   about.DoModal();

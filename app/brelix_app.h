@@ -14,7 +14,8 @@ class CBrelixApp : public winui::App {
 
   // Source directory first, then the main window with its view.
   bool InitInstance() override;
-  // The about box (command 57664).
+  // Commands the frame passes on: the about box (command 57664).
+  bool OnCommand(int id) override;
   void OnAppAbout();
 
  private:
