@@ -37,10 +37,6 @@ constexpr std::size_t kTitleBuffer = 100;
 
 std::string Num(long long n) { return std::to_string(n); }
 
-bool EndsWithSeparator(const std::string& s) {
-  return !s.empty() && text::FindLastSeparator(s) == s.size() - 1;
-}
-
 // A path as a key for comparing where files land: separators unified and not
 // doubled, ASCII letters upper-cased, double-byte characters left whole.
 std::string PathKey(const std::string& path) {
@@ -180,8 +176,7 @@ ArchiveResult TestArchive(const std::string& path) {
 class Checker {
  public:
   Checker(const std::string& mediumDir, const Options& options) : options_(options) {
-    root_ = mediumDir;
-    if (!EndsWithSeparator(root_)) root_ += '\\';
+    root_ = text::WithTrailingSeparator(mediumDir);
   }
 
   Report Run() {
@@ -502,6 +497,12 @@ class Checker {
         AddLine(Severity::Error, "record.field-too-long", n, "31バイトを超える項目があります。",
                 "has a field longer than 31 bytes.");
       } else {
+        if (r.fault == RecordFault::SubfolderOutside) ReportSubfolderOutside(n, r.field[3]);
+        if (r.fault == RecordFault::NameOutside) {
+          AddLine(Severity::Error, "record.name-escapes", n,
+                  "名前「" + r.field[2] + "」が媒体のフォルダの外を指しています（更新は中止されます）。",
+                  "the name \"" + r.field[2] + "\" leads out of the medium's folder (the update refuses the medium).");
+        }
         std::size_t fourth = std::string::npos;
         for (int commas = 0, i = 0; commas < 4; ++commas, i = static_cast<int>(fourth) + 1) {
           fourth = line.find(',', static_cast<std::size_t>(i));  // ',' is never a trail byte
@@ -525,6 +526,20 @@ class Checker {
       Add(Severity::Warning, "record.none", infoShown_, 0, "インストールする記録がありません。",
           "has no install records.");
     }
+  }
+
+  // A subfolder naming a drive keeps its own code; a root or ".." gets
+  // record.subfolder-escapes. The run refuses the medium for either.
+  void ReportSubfolderOutside(int n, const std::string& sub) {
+    if (sub.size() >= 2 && sub[1] == ':' && !text::IsLeadByte(static_cast<unsigned char>(sub[0]))) {
+      AddLine(Severity::Error, "record.subfolder-drive", n,
+              "フォルダ「" + sub + "」にドライブ名があります。インストール先フォルダからの相対パスで書いてください（更新は中止されます）。",
+              "the folder \"" + sub + "\" names a drive; it must be relative to the installation folder (the update refuses the medium).");
+      return;
+    }
+    AddLine(Severity::Error, "record.subfolder-escapes", n,
+            "フォルダ「" + sub + "」がインストール先フォルダの外を指しています（更新は中止されます）。",
+            "the folder \"" + sub + "\" leads out of the installation folder (the update refuses the medium).");
   }
 
   struct Located {
@@ -635,15 +650,10 @@ class Checker {
                 "種類 " + Num(kind) + " はファイルのコピーとして扱われます（1 = 書庫、2 = ファイル）。",
                 "kind " + Num(kind) + " is taken as a file to copy (1 = archive, 2 = file).");
       }
-      if (!EndsWithSeparator(sub)) {
+      if (!text::EndsWithSeparator(sub)) {
         AddLine(Severity::Error, "record.subfolder-separator", line,
                 "フォルダ「" + sub + "」が \\ で終わっていません。ファイル名がそのまま後ろにつながります。",
                 "the folder \"" + sub + "\" does not end with \\; file names would be appended to it directly.");
-      }
-      if (sub.size() >= 2 && sub[1] == ':' && !text::IsLeadByte(static_cast<unsigned char>(sub[0]))) {
-        AddLine(Severity::Error, "record.subfolder-drive", line,
-                "フォルダ「" + sub + "」にドライブ名があります。インストール先フォルダからの相対パスで書いてください。",
-                "the folder \"" + sub + "\" names a drive; it must be relative to the installation folder.");
       }
       if (kind == 1) {
         if (engine::IsStartArchive(name)) continue;  // its variants are checked on their own
@@ -782,8 +792,7 @@ class Checker {
   // The commands for line 16's folder, as the probe would end it.
   void CheckProposedCommands() {
     if (session_.m_targetFolder.empty()) return;
-    std::string work = session_.m_targetFolder;
-    if (!EndsWithSeparator(work)) work += '\\';
+    std::string work = text::WithTrailingSeparator(session_.m_targetFolder);
     for (int k = 0; k < session_.m_recordCount; ++k) {
       if (!recordOk_[k] || session_.m_recordKinds[k] != 1) continue;
       std::string name = engine::IsStartArchive(session_.m_archiveNames[k]) ? LongestStartName(k) : session_.m_archiveNames[k];
@@ -885,8 +894,11 @@ class Checker {
       if (archive && engine::IsStartArchive(name)) name += engine::StartSuffix(index);
       if (disk != 1 && disk != drive) {
         drive = disk;
-        Plan("plan.disk", line, "フロッピーなら " + Num(disk) + " 枚目を求めます（" + name + (archive ? ".lzh" : "") + " を待ちます）。",
-             "on floppies: would ask for disk " + Num(disk) + " (waiting for " + name + (archive ? ".lzh" : "") + ")");
+        // A START disk is taken as in with START.lzh or with its variant.
+        std::string awaited = name + (archive ? ".lzh" : "");
+        if (archive && name != session_.m_archiveNames[k]) awaited = session_.m_archiveNames[k] + ".lzh / " + awaited;
+        Plan("plan.disk", line, "フロッピーなら " + Num(disk) + " 枚目を求めます（" + awaited + " を待ちます）。",
+             "on floppies: would ask for disk " + Num(disk) + " (waiting for " + awaited + ")");
       }
       std::string destination = work + session_.m_subFolders[k];
       if (!os::Exists(destination) && madeFolders.insert(PathKey(destination)).second) {

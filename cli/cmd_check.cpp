@@ -74,15 +74,6 @@ void PrintText(const check::Report& report, bool japanese) {
   }
 }
 
-// Japanese unless the environment's language says otherwise.
-bool JapaneseByDefault() {
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return std::strncmp(value, "ja", 2) == 0;
-  }
-  return false;
-}
-
 int Check(const cli::Args& args);
 const cli::Command kCheck = {
     "check",
@@ -93,7 +84,7 @@ int Check(const cli::Args& args) {
   std::string medium;
   check::Options options;
   bool json = false;
-  bool japanese = JapaneseByDefault();
+  bool japanese = cli::Japanese();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     bool hasValue = i + 1 < args.size();

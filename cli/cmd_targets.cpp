@@ -16,11 +16,6 @@ int PrintResult(int result) {
   return 0;
 }
 
-std::string WithSeparator(std::string folder) {
-  if (folder.empty() || text::FindLastSeparator(folder) != folder.size() - 1) folder += '\\';
-  return folder;
-}
-
 extern const cli::Command kClassify;
 int RunClassify(const cli::Args& args) {
   std::string folder, settings, medium;
@@ -40,9 +35,10 @@ int RunClassify(const cli::Args& args) {
   }
   if (positional != 2) return cli::Usage(kClassify);
   UpdateSession session;
-  if (!medium.empty() && !LoadDescriptor(session, WithSeparator(medium))) {
-    cli::PrintLine("cannot read " + WithSeparator(medium) + "info.txt", stderr);
-    return 66;
+  if (!medium.empty() && !LoadDescriptor(session, text::WithTrailingSeparator(medium, '/'))) {
+    const std::string info = cli::Shown(text::WithTrailingSeparator(medium, '/') + "info.txt");
+    cli::PrintLine(cli::Say("brelix-cli: " + info + " を読めません", "brelix-cli: cannot read " + info), stderr);
+    return cli::kNoInput;
   }
   return PrintResult(targets::ClassifyInstalledProduct(folder, settings, session.m_titlePatterns));
 }
@@ -53,7 +49,7 @@ int RunCheckFiles(const cli::Args& args) {
   if (args.size() != 2) return cli::Usage(kCheckFiles);
   std::string folder = args[0];
   int result = targets::CheckInstalledFiles(folder, args[1]);
-  cli::PrintLine("working folder: " + folder);
+  cli::PrintLine(cli::Say("作業フォルダ: ", "working folder: ") + cli::Shown(folder));
   return PrintResult(result);
 }
 const cli::Command kCheckFiles = {"check-files", "check-files FOLDER SETTINGS", RunCheckFiles};

@@ -25,11 +25,6 @@ bool IsSeparator(const std::string& s, std::size_t i) {
   return text::CharLength(s, i) == 1 && (s[i] == '\\' || s[i] == '/');
 }
 
-bool EndsWithSeparator(const std::string& s) {
-  std::size_t last = text::FindLastSeparator(s);
-  return last != std::string::npos && last + 1 == s.size();
-}
-
 // A name as it may appear in a message box: control characters become '?'.
 std::string Shown(const std::string& s) {
   std::string out;
@@ -69,7 +64,7 @@ std::string Hex(unsigned v) {
 // it; `created` lists the folders made, outermost first.
 bool EnsureFolder(const std::string& folder, std::vector<std::string>& created) {
   std::string path = folder;
-  while (EndsWithSeparator(path) && path.size() > 1) path.pop_back();
+  while (text::EndsWithSeparator(path) && path.size() > 1) path.pop_back();
   if (os::IsDirectory(path)) return true;
   // A UNC path's server and share are not folders that can be made.
   std::size_t skipSeparators = (path.size() >= 2 && IsSeparator(path, 0) && IsSeparator(path, 1)) ? 4 : 0;
@@ -355,7 +350,7 @@ class Extraction {
     if (!file.Open(path)) return Fail("書庫" + Quoted(archive_) + "を開けません。");
 
     std::string dest = command_.destination;
-    if (!EndsWithSeparator(dest)) dest += '\\';
+    if (!text::EndsWithSeparator(dest)) dest += '\\';
     // A failed extraction also takes back the folders it made.
     CreatedFolders created;
     if (!EnsureFolder(dest, created.list())) return Fail("展開先フォルダ" + Quoted(dest) + "を作れません。");

@@ -41,7 +41,38 @@ RecordFields SplitRecordLine(const std::string& line) {
       f = text::CutToBytes(f, kRecordFieldMaxBytes);
     }
   }
+  if (r.fault == RecordFault::None) {
+    // Paths are formed by appending: the subfolder to the installation
+    // folder, the name to the medium's folder. Neither may lead elsewhere.
+    text::PathParts name = text::SplitPath(r.field[2]);
+    if (LeavesItsFolder(r.field[3])) {
+      r.fault = RecordFault::SubfolderOutside;
+    } else if (LeavesItsFolder(name.drive + name.dir)) {
+      r.fault = RecordFault::NameOutside;
+    }
+  }
   return r;
+}
+
+bool LeavesItsFolder(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':' && !text::IsLeadByte(static_cast<unsigned char>(path[0]))) return true;
+  if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return true;
+  std::size_t dots = 0;
+  bool onlyDots = true;
+  for (std::size_t i = 0; i <= path.size();) {
+    std::size_t n = i < path.size() ? text::CharLength(path, i) : 1;
+    if (i == path.size() || (n == 1 && (path[i] == '\\' || path[i] == '/'))) {
+      if (onlyDots && dots >= 2) return true;
+      dots = 0;
+      onlyDots = true;
+    } else if (n == 1 && path[i] == '.') {
+      ++dots;
+    } else if (!(n == 1 && path[i] == ' ')) {
+      onlyDots = false;
+    }
+    i += n;
+  }
+  return false;
 }
 
 void RestoreLineBreaks(std::string& text) {
@@ -71,6 +102,10 @@ const char* RecordFaultText(RecordFault fault) {
       return "31バイトを超える項目があります";
     case RecordFault::TooManyRecords:
       return "インストール項目が100を超えています";
+    case RecordFault::SubfolderOutside:
+      return "フォルダがインストール先フォルダの外を指しています";
+    case RecordFault::NameOutside:
+      return "名前が更新ディスクのフォルダの外を指しています";
   }
   return "";
 }

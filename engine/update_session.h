@@ -20,16 +20,29 @@ enum class RecordFault {
   MissingField,   // fewer than four fields, or an empty one
   FieldTooLong,   // a field longer than 31 bytes
   TooManyRecords, // a 101st record line
+  // The subfolder is not a folder inside the installation folder: it names a
+  // drive, starts at a root (\x\), or climbs out through "..".
+  SubfolderOutside,
+  // The name's folder part leaves the medium's folder the same ways.
+  NameOutside,
 };
 
 // One record line split into "disk,kind,name,subfolder"; the subfolder runs
 // to the end of the line or to a fourth comma. Fields longer than 31 bytes
-// are cut; `fault` says why the line cannot be used, if it cannot.
+// are cut; `fault` says why the line cannot be used, if it cannot (a missing
+// or overlong field first, then a subfolder or name that leaves its folder).
 struct RecordFields {
   std::string field[4];
   RecordFault fault = RecordFault::None;
 };
 RecordFields SplitRecordLine(const std::string& line);
+
+// Whether a relative path given by the descriptor leaves the folder it is
+// appended to: it names a drive ("C:x", "C:\x"), starts with a separator, or
+// holds a ".." component. A component made only of dots and blanks with at
+// least two dots counts as "..", since Windows drops trailing dots and
+// blanks from a name.
+bool LeavesItsFolder(const std::string& path);
 
 struct UpdateSession {
   std::string m_targetFolder;

@@ -123,10 +123,6 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, const
   return true;
 }
 
-bool EndsWithSeparator(const std::string& folder) {
-  return !folder.empty() && text::FindLastSeparator(folder) == folder.size() - 1;
-}
-
 bool IsAbsolute(const std::string& path) {
   if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return true;
   return path.size() >= 2 && path[1] == ':';
@@ -222,8 +218,7 @@ int ConvertMasterSet(const std::string& setFolder, LineRule rule) {
 
 std::string MasterFolderSetting(const std::string& settingsPath) {
   std::string folder = os::GetProfileValue("DIR", "MASTER", "", kMasterFolderBuffer, settingsPath);
-  if (!folder.empty() && !EndsWithSeparator(folder)) folder += '\\';
-  return folder;
+  return text::WithTrailingSeparator(folder);
 }
 
 int ConvertMaterialSizes(const std::string& settingsPath) { return ConvertMaterial(settingsPath, ConvertSizeLine); }

@@ -69,6 +69,16 @@ std::size_t FindLastSeparator(const std::string& s) {
   return last;
 }
 
+bool EndsWithSeparator(const std::string& s) {
+  std::size_t last = FindLastSeparator(s);
+  return last != std::string::npos && last + 1 == s.size();
+}
+
+std::string WithTrailingSeparator(const std::string& folder, char separator) {
+  if (folder.empty() || EndsWithSeparator(folder)) return folder;
+  return folder + separator;
+}
+
 std::string CutToBytes(const std::string& s, std::size_t maxBytes) {
   if (s.size() <= maxBytes) return s;
   std::size_t end = 0;
