@@ -45,10 +45,12 @@ std::size_t ConvertCompleteLines(const char* data, std::size_t scanFrom, std::si
   return start;
 }
 
-// The line after the last LF, if the file does not end with one.
+// The line after the last LF, if the file does not end with one. A text-mode
+// read turns only CR LF into a line end, so a CR that ends the file is part
+// of this line: the rule sees it (the size rule counts it) and it is written
+// back before the CR LF.
 void ConvertLastLine(const char* data, std::size_t length, LineRule rule, std::string& out) {
   if (length == 0) return;
-  if (data[length - 1] == '\r') --length;
   rule(data, length, out);
   out.append("\r\n", 2);
 }
