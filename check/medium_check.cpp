@@ -271,6 +271,9 @@ class Checker {
     return true;
   }
 
+  // A path in the installation, for a message.
+  std::string P(const std::string& path) const { return text::ShownPath(path, options_.shownSeparator); }
+
   std::string Shown(int disk, const std::string& name) const {
     auto it = diskShown_.find(disk);
     return (it == diskShown_.end() ? std::string() : it->second) + name;
@@ -827,8 +830,8 @@ class Checker {
               " is not in the installation folder; the run would say the folder seems wrong.");
       return;
     }
-    Add(Severity::Info, "target.settings-file", target, 0, "設定ファイル " + work + settings,
-        "settings file " + work + settings);
+    Add(Severity::Info, "target.settings-file", target, 0, "設定ファイル " + P(work + settings),
+        "settings file " + P(work + settings));
     if (targets::CheckInstalledFiles(work, settings) != 1) {
       // Which of the files the check asks for are absent, for the message.
       std::string missing;
@@ -902,12 +905,12 @@ class Checker {
       }
       std::string destination = work + session_.m_subFolders[k];
       if (!os::Exists(destination) && madeFolders.insert(PathKey(destination)).second) {
-        Plan("plan.make-folder", line, "フォルダ " + destination + " を作ります。", "would create folder " + destination);
+        Plan("plan.make-folder", line, "フォルダ " + P(destination) + " を作ります。", "would create folder " + P(destination));
       }
       if (archive) {
         if (engine::IsStartArchive(session_.m_archiveNames[k]) && !session_.m_versionText.empty() && index <= 15) {
-          Plan("plan.setting", line, work + settings + " [SYSTEM] Version=" + session_.m_versionText + " を書きます。",
-               "would write [SYSTEM] Version=" + session_.m_versionText + " to " + work + settings);
+          Plan("plan.setting", line, P(work + settings) + " [SYSTEM] Version=" + session_.m_versionText + " を書きます。",
+               "would write [SYSTEM] Version=" + session_.m_versionText + " to " + P(work + settings));
         }
         if (engine::IsExcelArchive(name)) {
           if (targets::CheckSpreadsheetTemplate(work) != 1) {
@@ -917,18 +920,18 @@ class Checker {
           Plan("plan.template", line, "ひな形の更新対象です（「原価計算書のエクセルひな形を更新しました。」）。",
                "template due: would announce the template update");
         }
-        Plan("plan.extract", line, name + ".lzh を " + destination + " に展開します。",
-             "would extract " + name + ".lzh into " + destination);
+        Plan("plan.extract", line, name + ".lzh を " + P(destination) + " に展開します。",
+             "would extract " + name + ".lzh into " + P(destination));
         Located at = Locate(k, name + ".lzh");
         if (!at.found || !Tested(at.path).ok) return PlanStop(line);
       } else {
         text::PathParts parts = text::SplitPath(name);
         std::string targetPath = destination + parts.name + parts.ext;
-        Plan("plan.copy", line, name + " を " + targetPath + " にコピーします。", "would copy " + name + " to " + targetPath);
+        Plan("plan.copy", line, name + " を " + P(targetPath) + " にコピーします。", "would copy " + name + " to " + P(targetPath));
         std::uint32_t attributes = 0;
         if (os::GetAttributes(targetPath, attributes) && (attributes & os::kAttrReadOnly)) {
-          AddLine(Severity::Error, "target.read-only", line, targetPath + " は読み取り専用のため、コピーが失敗します。",
-                  targetPath + " is read-only; the copy would fail.");
+          AddLine(Severity::Error, "target.read-only", line, P(targetPath) + " は読み取り専用のため、コピーが失敗します。",
+                  P(targetPath) + " is read-only; the copy would fail.");
           return PlanStop(line);
         }
         if (!Locate(k, name).found) return PlanStop(line);
@@ -947,7 +950,7 @@ class Checker {
   void PlanFinish(const std::string& work, const std::string& settings) {
     const std::string settingsPath = work + settings;
     auto setting = [&](const std::string& file, const std::string& entry, int line) {
-      Plan("plan.setting", line, file + " " + entry + " を書きます。", "would write " + entry + " to " + file);
+      Plan("plan.setting", line, P(file) + " " + entry + " を書きます。", "would write " + entry + " to " + P(file));
     };
     setting(settingsPath, "[SYSTEM] GENGOU=令和", 0);
     if (!session_.m_versionText.empty()) {
@@ -973,8 +976,8 @@ class Checker {
       std::string master = targets::MasterFolderSetting(work + "morefa1.ini");
       if (master.empty()) {
         AddLine(Severity::Warning, "target.no-master-folder", 18,
-                work + "morefa1.ini に [DIR] MASTER がないため、マスタ変換は失敗を報告します。",
-                work + "morefa1.ini names no [DIR] MASTER folder, so both master conversions would report a failure.");
+                P(work + "morefa1.ini") + " に [DIR] MASTER がないため、マスタ変換は失敗を報告します。",
+                P(work + "morefa1.ini") + " names no [DIR] MASTER folder, so both master conversions would report a failure.");
       } else {
         Plan("plan.convert-masters", 18, "材料マスタ（" + master + "）のサイズ変換とタイプ変換を行います。",
              "would convert material sizes and types of the masters in " + master);

@@ -59,20 +59,7 @@ bool ReadLine(std::string& cp932) {
   return true;
 }
 
-std::string Shown(const std::string& text) {
-  std::string out;
-  bool afterSeparator = false;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t n = text::CharLength(text, i);
-    bool separator = n == 1 && (text[i] == '\\' || text[i] == '/');
-    // The two separators that open a network path (\\server) stay two.
-    if (separator && (!afterSeparator || (i == 1 && text[0] == '\\'))) out += g_slashes ? '/' : text[i];
-    if (!separator) out.append(text, i, n);
-    afterSeparator = separator;
-    i += n;
-  }
-  return out;
-}
+std::string Shown(const std::string& text) { return text::ShownPath(text, g_slashes ? '/' : 0); }
 
 int Usage(const Command& command) {
   PrintLine(Say("使い方: brelix-cli ", "usage: brelix-cli ") + command.usage, stderr);

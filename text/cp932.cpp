@@ -79,6 +79,23 @@ std::string WithTrailingSeparator(const std::string& folder, char separator) {
   return folder + separator;
 }
 
+std::string ShownPath(const std::string& path, char separator) {
+  std::string out;
+  bool afterSeparator = false;
+  for (std::size_t i = 0; i < path.size();) {
+    std::size_t n = CharLength(path, i);
+    bool isSeparator = n == 1 && (path[i] == '\\' || path[i] == '/');
+    if (!isSeparator) {
+      out.append(path, i, n);
+    } else if (!afterSeparator || (i == 1 && path[0] == '\\')) {
+      out += separator ? separator : path[i];
+    }
+    afterSeparator = isSeparator;
+    i += n;
+  }
+  return out;
+}
+
 std::string CutToBytes(const std::string& s, std::size_t maxBytes) {
   if (s.size() <= maxBytes) return s;
   std::size_t end = 0;

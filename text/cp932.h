@@ -41,6 +41,10 @@ bool EndsWithSeparator(const std::string& s);
 // unless it already ends with one. An empty folder (the current one) stays
 // empty.
 std::string WithTrailingSeparator(const std::string& folder, char separator = '\\');
+// A path as it is shown to a person: a run of separators becomes one (the
+// two that open a network path, \\server, stay two) and, when `separator`
+// is not 0, every separator becomes `separator`.
+std::string ShownPath(const std::string& path, char separator = 0);
 
 // `s` cut to at most `maxBytes` bytes without splitting a double-byte character.
 std::string CutToBytes(const std::string& s, std::size_t maxBytes);

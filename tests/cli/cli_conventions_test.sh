@@ -89,6 +89,9 @@ check "paths shown with /" 6 "$work/absent/doc/ABSENT.TXTの更新に失敗し�
 refute "paths shown with /" '\\|//'
 check "paths shown with / (no final /)" 6 "$work/absent/doc/ABSENT.TXTの更新に失敗しました" \
   "$cli" run "$m/absent" "$work/absent"
+check "check plan paths shown with /" 1 "would copy README.TXT to $work/ok/doc/README.TXT" \
+  "$cli" check "$m/ok" --target "$work/ok/" --lang en
+refute "check plan paths shown with /" "$work/ok//|$work/ok/doc\\\\"
 
 # Other commands: 0 when the command itself worked, 64 for a usage error.
 check "classify" 0 '^1$' "$cli" classify "$work/ok/" morefa1.ini --medium "$m/ok"

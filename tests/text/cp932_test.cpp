@@ -92,6 +92,12 @@ TEST(Cp932, FinalSeparatorIsNeverATrailByte) {
   EXPECT_EQ(text::WithTrailingSeparator("dir/表", '/'), "dir/表/");
 }
 
+TEST(Cp932, ShownPathsHaveNoDoubledSeparators) {
+  EXPECT_EQ(text::ShownPath("/srv/app\\\\doc\\表\\x"), "/srv/app\\doc\\表\\x");
+  EXPECT_EQ(text::ShownPath("/srv/app/\\doc\\ソ\\x", '/'), "/srv/app/doc/ソ/x");
+  EXPECT_EQ(text::ShownPath("\\\\srv\\\\share\\", '/'), "//srv/share/");
+}
+
 TEST(Cp932, CutKeepsWholeCharacters) {
   EXPECT_EQ(text::CutToBytes("abc", 5), "abc");
   EXPECT_EQ(text::CutToBytes("a表", 2), "a");
