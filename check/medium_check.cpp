@@ -29,9 +29,6 @@ namespace {
 const char kInfoTxt[] = "info.txt";
 const char kTemplateName[] = "横K-R7q.xlsm";
 const char kTemplateFolder[] = "形式\\";
-constexpr int kPictureFirstLine = 22;
-constexpr int kNotesLine = 26;
-constexpr int kTitlePatternFirstLine = 28;
 constexpr int kMaxLineBreaks = 100;
 constexpr std::size_t kTitleBuffer = 100;
 
@@ -333,59 +330,60 @@ class Checker {
                 "this key name comes after the empty line " + Num(firstEmpty) + " and is never looked up.");
       }
     }
-    if (HasLine(1) && Line(1).empty()) {
-      AddLine(Severity::Warning, "descriptor.no-key-name", 1,
+    if (HasLine(kLineFirstUninstallKey) && Line(kLineFirstUninstallKey).empty()) {
+      AddLine(Severity::Warning, "descriptor.no-key-name", kLineFirstUninstallKey,
               "1行目が空です。メインウィンドウの表題がなく、インストール先はレジストリで探されません。",
               "line 1 is empty: the main window has no caption and the installed folder is never looked up.");
     }
-    if (HasLine(16) && Line(16).empty()) {
-      AddLine(Severity::Warning, "descriptor.no-target-folder", 16, "提案するインストール先フォルダが空です。",
+    if (HasLine(kLineTargetFolder) && Line(kLineTargetFolder).empty()) {
+      AddLine(Severity::Warning, "descriptor.no-target-folder", kLineTargetFolder, "提案するインストール先フォルダが空です。",
               "the proposed installation folder is empty.");
     }
-    if (HasLine(18) && Line(18) != "0" && Line(18) != "1") {
-      int v = text::AtoiLike(Line(18));
+    if (HasLine(kLineMasterAdjust) && Line(kLineMasterAdjust) != "0" && Line(kLineMasterAdjust) != "1") {
+      int v = text::AtoiLike(Line(kLineMasterAdjust));
       if (v == 0) {
-        AddLine(Severity::Warning, "descriptor.master-adjust", 18,
-                "値「" + Line(18) + "」は 0 として読まれます（マスタ変換なし、注意事項の表題は「アップデート」）。0 か 1 と書いてください。",
-                "the value \"" + Line(18) + "\" reads as 0 (no master conversion, notes titled as a plain update); write 0 or 1.");
+        AddLine(Severity::Warning, "descriptor.master-adjust", kLineMasterAdjust,
+                "値「" + Line(kLineMasterAdjust) + "」は 0 として読まれます（マスタ変換なし、注意事項の表題は「アップデート」）。0 か 1 と書いてください。",
+                "the value \"" + Line(kLineMasterAdjust) + "\" reads as 0 (no master conversion, notes titled as a plain update); write 0 or 1.");
       } else if (v == 1) {
-        AddLine(Severity::Warning, "descriptor.master-adjust", 18,
-                "値「" + Line(18) + "」は 1 として読まれます（マスタ変換あり）。1 と書いてください。",
-                "the value \"" + Line(18) + "\" reads as 1 (masters converted); write 1.");
+        AddLine(Severity::Warning, "descriptor.master-adjust", kLineMasterAdjust,
+                "値「" + Line(kLineMasterAdjust) + "」は 1 として読まれます（マスタ変換あり）。1 と書いてください。",
+                "the value \"" + Line(kLineMasterAdjust) + "\" reads as 1 (masters converted); write 1.");
       } else {
-        AddLine(Severity::Warning, "descriptor.master-adjust", 18,
-                "値「" + Line(18) + "」は無視されます（マスタ変換なし、注意事項の表題も変わりません）。",
-                "the value \"" + Line(18) + "\" is ignored: no master conversion, and the notes keep their own title.");
+        AddLine(Severity::Warning, "descriptor.master-adjust", kLineMasterAdjust,
+                "値「" + Line(kLineMasterAdjust) + "」は無視されます（マスタ変換なし、注意事項の表題も変わりません）。",
+                "the value \"" + Line(kLineMasterAdjust) + "\" is ignored: no master conversion, and the notes keep their own title.");
       }
     }
-    if (HasLine(19) && Line(19).empty()) {
-      AddLine(Severity::Error, "descriptor.no-settings-file", 19,
+    if (HasLine(kLineSettingsFile) && Line(kLineSettingsFile).empty()) {
+      AddLine(Severity::Error, "descriptor.no-settings-file", kLineSettingsFile,
               "設定ファイル名が空です（ファイル名か NULL を書いてください）。",
               "the settings file name is empty (write a file name or NULL).");
     }
-    if (HasLine(20)) {
-      int category = text::AtoiLike(Line(20));
+    if (HasLine(kLineCategory)) {
+      int category = text::AtoiLike(Line(kLineCategory));
       if (category < 1 || category > 6) {
-        AddLine(Severity::Warning, "descriptor.category", 20,
-                "業種「" + Line(20) + "」は 1～6 ではないため、種別の設定は書き込まれません。",
-                "category \"" + Line(20) + "\" is not 1 to 6, so no category switch is written.");
+        AddLine(Severity::Warning, "descriptor.category", kLineCategory,
+                "業種「" + Line(kLineCategory) + "」は 1～6 ではないため、種別の設定は書き込まれません。",
+                "category \"" + Line(kLineCategory) + "\" is not 1 to 6, so no category switch is written.");
       }
     }
     // An empty version text disables both the Version entry and the title
     // change. That suits a data-only update, but an update that installs a
     // START archive is a new program version whose number would stay old.
-    if (HasLine(21) && Line(21).empty()) {
+    if (HasLine(kLineVersionText) && Line(kLineVersionText).empty()) {
       bool start = false;
       for (int k = 0; k < session_.m_recordCount; ++k) {
-        start = start || (session_.m_recordKinds[k] == 1 && engine::IsStartArchive(session_.m_archiveNames[k]));
+        const Record r = session_.RecordAt(k);
+        start = start || (r.IsArchive() && engine::IsStartArchive(r.name));
       }
-      AddLine(start ? Severity::Warning : Severity::Info, "descriptor.no-version", 21,
+      AddLine(start ? Severity::Warning : Severity::Info, "descriptor.no-version", kLineVersionText,
               std::string("バージョン文字列が空です。Version も TITLE も書き換えられません") +
                   (start ? "（START 書庫を入れる更新です）。" : "。"),
               std::string("the version text is empty: neither Version nor TITLE is changed") +
                   (start ? " (yet the update installs a START archive)." : "."));
     }
-    for (int n = kNotesLine; n <= kNotesLine + 1 && HasLine(n); ++n) {
+    for (int n = kLineNotesText; n <= kLineNotesText + 1 && HasLine(n); ++n) {
       const std::string& s = Line(n);
       std::size_t tabs = 0;
       for (char c : s) tabs += c == '\t';
@@ -429,14 +427,14 @@ class Checker {
   }
 
   void CheckTitlePatterns() {
-    if (!TitlePossible() || !HasLine(kTitlePatternFirstLine)) return;
+    if (!TitlePossible() || !HasLine(kLineFirstTitlePattern)) return;
     int firstEmpty = -1;
     for (int i = 0; i < kTitlePatternCount; ++i) {
-      int line = kTitlePatternFirstLine + i;
+      int line = kLineFirstTitlePattern + i;
       if (session_.m_titlePatterns[i].empty()) {
         if (firstEmpty >= 0) continue;
         firstEmpty = i;
-        std::string before = i == 0 ? std::string() : Num(kTitlePatternFirstLine) + "-" + Num(line - 1);
+        std::string before = i == 0 ? std::string() : Num(kLineFirstTitlePattern) + "-" + Num(line - 1);
         AddLine(Severity::Warning, "title.empty-pattern", line,
                 "空のパターンはどの TITLE にも含まれます。" +
                     (i == 0 ? std::string("すべての製品が") : before + " 行目に合わない製品はすべて") +
@@ -446,8 +444,8 @@ class Checker {
                     " is updated as version " + Num(i + 1) + ". Fill unused lines with a text no title contains.");
       } else if (firstEmpty >= 0) {
         AddLine(Severity::Warning, "title.pattern-never-used", line,
-                Num(kTitlePatternFirstLine + firstEmpty) + " 行目の空パターンが先に合うため、このパターンは使われません。",
-                "never used: the empty pattern on line " + Num(kTitlePatternFirstLine + firstEmpty) + " matches first.");
+                Num(kLineFirstTitlePattern + firstEmpty) + " 行目の空パターンが先に合うため、このパターンは使われません。",
+                "never used: the empty pattern on line " + Num(kLineFirstTitlePattern + firstEmpty) + " matches first.");
       }
     }
   }
@@ -455,10 +453,11 @@ class Checker {
   void CheckStartVariants() {
     std::vector<int> indexes = SelectableIndexes();
     for (int k = 0; k < session_.m_recordCount; ++k) {
-      if (!recordOk_[k] || session_.m_recordKinds[k] != 1 || !engine::IsStartArchive(session_.m_archiveNames[k])) continue;
+      const Record r = session_.RecordAt(k);
+      if (!recordOk_[k] || !r.IsArchive() || !engine::IsStartArchive(r.name)) continue;
       const int line = kFirstRecordLine + k;
       for (int index : indexes) {
-        std::string name = session_.m_archiveNames[k] + engine::StartSuffix(index) + ".lzh";
+        std::string name = r.name + engine::StartSuffix(index) + ".lzh";
         Located at = Locate(k, name);
         if (at.found) {
           TestAndRemember(k, at);
@@ -466,10 +465,10 @@ class Checker {
         }
         std::string why = index == 0 || index == 99
                               ? std::string(index == 0 ? "MAKER が 1" : "MAKER が 1 以外") + "のメーカー版"
-                              : Num(kTitlePatternFirstLine + index - 1) + " 行目のパターンに合う製品";
+                              : Num(kLineFirstTitlePattern + index - 1) + " 行目のパターンに合う製品";
         std::string whyEn = index == 0 || index == 99
                                 ? std::string("the maker variant with MAKER ") + (index == 0 ? "1" : "other than 1")
-                                : "a product matching the pattern on line " + Num(kTitlePatternFirstLine + index - 1);
+                                : "a product matching the pattern on line " + Num(kLineFirstTitlePattern + index - 1);
         AddLine(Severity::Error, "start.missing-variant", line,
                 why + "には " + Shown(at.disk, name) + " が展開されますが、媒体にありません。" + at.noteJa,
                 whyEn + " gets " + Shown(at.disk, name) + ", which the medium lacks." + at.noteEn);
@@ -558,7 +557,10 @@ class Checker {
   // The disk in the drive when record k is handled. The run asks for a disk
   // only when the record's number is neither 1 nor the disk in the drive, so
   // a disk 1 record after a disk 2 record is read from disk 2.
-  int DriveFor(int k) const { return session_.m_diskNumbers[k] == 1 ? driveBefore_[k] : session_.m_diskNumbers[k]; }
+  int DriveFor(int k) const {
+    const int disk = session_.RecordAt(k).disk;
+    return disk == 1 ? driveBefore_[k] : disk;
+  }
 
   // Looks for `name` where the run reads it for record k; on a medium laid
   // out one folder per disk, also on the other disks, to say where it lies.
@@ -584,7 +586,7 @@ class Checker {
     }
     for (const auto& d : diskFolder_) {
       if (d.first == at.disk || !os::Exists(d.second + name)) continue;
-      if (session_.m_diskNumbers[k] == 1 && d.first == 1) {
+      if (session_.RecordAt(k).disk == 1 && d.first == 1) {
         at.noteJa = " disk1 にありますが、" + Num(at.disk) + " 枚目の後の1枚目の記録では1枚目は求められず、" + Num(at.disk) +
                     " 枚目が入ったままです。";
         at.noteEn = " It lies on disk1/, but the run never asks for disk 1 again after disk " + Num(at.disk) +
@@ -633,16 +635,17 @@ class Checker {
     int drive = 1;
     for (int k = 0; k < session_.m_recordCount; ++k) {
       driveBefore_[k] = drive;
-      int disk = session_.m_diskNumbers[k];
+      const int disk = session_.RecordAt(k).disk;
       if (disk != 1 && disk != drive) drive = disk;
     }
     for (int k = 0; k < session_.m_recordCount; ++k) {
       if (!recordOk_[k]) continue;
       const int line = kFirstRecordLine + k;
-      const std::string& name = session_.m_archiveNames[k];
-      const std::string& sub = session_.m_subFolders[k];
-      const int kind = session_.m_recordKinds[k];
-      const int disk = session_.m_diskNumbers[k];
+      const Record r = session_.RecordAt(k);
+      const std::string& name = r.name;
+      const std::string& sub = r.subfolder;
+      const int kind = r.kindNumber;
+      const int disk = r.disk;
       if (disk < 1) {
         AddLine(Severity::Warning, "record.disk-number", line,
                 "ディスク番号 " + Num(disk) + " は1以上ではありません（フロッピーでは「" + Num(disk) + " 枚目」を求めます）。",
@@ -658,7 +661,7 @@ class Checker {
                 "フォルダ「" + sub + "」が \\ で終わっていません。ファイル名がそのまま後ろにつながります。",
                 "the folder \"" + sub + "\" does not end with \\; file names would be appended to it directly.");
       }
-      if (kind == 1) {
+      if (r.IsArchive()) {
         if (engine::IsStartArchive(name)) continue;  // its variants are checked on their own
         Located at = Locate(k, name + ".lzh");
         if (!at.found) {
@@ -683,7 +686,7 @@ class Checker {
                      const std::string& name) {
     const int line = kFirstRecordLine + k;
     if (at.misplacedDisk != 0) {
-      AddLine(Severity::Error, session_.m_diskNumbers[k] == 1 && at.misplacedDisk == 1 ? "record.disk-not-asked"
+      AddLine(Severity::Error, session_.RecordAt(k).disk == 1 && at.misplacedDisk == 1 ? "record.disk-not-asked"
                                                                                        : "record.wrong-disk",
               line, std::string(ja) + " " + name + " が " + Num(at.disk) + " 枚目のフォルダにありません。" + at.noteJa,
               std::string(en) + " " + name + " is not on the folder of disk " + Num(at.disk) + "." + at.noteEn);
@@ -706,12 +709,13 @@ class Checker {
                 std::string("the EXCEL archive does not contain ") + kTemplateName + ".");
       }
     }
-    if (PathKey(session_.m_subFolders[k]) != PathKey(kTemplateFolder)) {
+    const std::string& sub = session_.RecordAt(k).subfolder;
+    if (PathKey(sub) != PathKey(kTemplateFolder)) {
       AddLine(Severity::Warning, "excel.subfolder", line,
-              "ひな形の確認は " + std::string(kTemplateFolder) + kTemplateName + " を見ますが、EXCEL 書庫は「" +
-                  session_.m_subFolders[k] + "」に展開されます。",
+              "ひな形の確認は " + std::string(kTemplateFolder) + kTemplateName + " を見ますが、EXCEL 書庫は「" + sub +
+                  "」に展開されます。",
               "the template check looks at " + std::string(kTemplateFolder) + kTemplateName +
-                  ", but the EXCEL archive is extracted into \"" + session_.m_subFolders[k] + "\".");
+                  ", but the EXCEL archive is extracted into \"" + sub + "\".");
     }
   }
 
@@ -720,8 +724,9 @@ class Checker {
     for (int k = 0; k < session_.m_recordCount; ++k) {
       std::set<std::string> seen;
       std::map<int, std::pair<std::string, int>> clashes;  // earlier record -> first name, count
+      const std::string& sub = session_.RecordAt(k).subfolder;
       for (const std::string& name : writes_[k]) {
-        std::string key = PathKey(session_.m_subFolders[k] + name);
+        std::string key = PathKey(sub + name);
         if (!seen.insert(key).second) continue;
         auto it = firstWriter.find(key);
         if (it == firstWriter.end()) {
@@ -729,7 +734,7 @@ class Checker {
           continue;
         }
         auto& c = clashes[it->second];
-        if (c.second++ == 0) c.first = session_.m_subFolders[k] + name;
+        if (c.second++ == 0) c.first = sub + name;
       }
       for (const auto& c : clashes) {
         std::string more = c.second.second > 1 ? "（ほか " + Num(c.second.second - 1) + " 件）" : "";
@@ -748,7 +753,7 @@ class Checker {
     static const char* const kRoleJa[] = {"メイン画面", "注意事項", "インストール先選択", "確認"};
     static const char* const kRoleEn[] = {"main window", "notes", "target selection", "confirmation"};
     for (int i = 0; i < 4; ++i) {
-      const int line = kPictureFirstLine + i;
+      const int line = kLineViewBitmap + i;
       if (!HasLine(line)) continue;
       const std::string& name = Line(line);
       if (name.empty()) {
@@ -784,9 +789,10 @@ class Checker {
 
   // Longest name a START record can take with the selectable variants.
   std::string LongestStartName(int k) const {
-    std::string longest = session_.m_archiveNames[k];
+    const std::string& base = session_.RecordAt(k).name;
+    std::string longest = base;
     for (int index : SelectableIndexes()) {
-      std::string name = session_.m_archiveNames[k] + engine::StartSuffix(index);
+      std::string name = base + engine::StartSuffix(index);
       if (name.size() > longest.size()) longest = name;
     }
     return longest;
@@ -797,9 +803,10 @@ class Checker {
     if (session_.m_targetFolder.empty()) return;
     std::string work = text::WithTrailingSeparator(session_.m_targetFolder);
     for (int k = 0; k < session_.m_recordCount; ++k) {
-      if (!recordOk_[k] || session_.m_recordKinds[k] != 1) continue;
-      std::string name = engine::IsStartArchive(session_.m_archiveNames[k]) ? LongestStartName(k) : session_.m_archiveNames[k];
-      std::string command = engine::ExtractCommand(options_.windowsFolder, options_.sourceDir, name, work + session_.m_subFolders[k]);
+      const Record r = session_.RecordAt(k);
+      if (!recordOk_[k] || !r.IsArchive()) continue;
+      std::string name = engine::IsStartArchive(r.name) ? LongestStartName(k) : r.name;
+      std::string command = engine::ExtractCommand(options_.windowsFolder, options_.sourceDir, name, work + r.subfolder);
       if (command.size() > engine::kCommandMaxBytes) {
         AddLine(Severity::Warning, "record.command-too-long", kFirstRecordLine + k,
                 "提案フォルダ " + work + " では展開コマンドが " + Num(static_cast<long long>(command.size())) +
@@ -859,7 +866,7 @@ class Checker {
       return;
     }
     if (index >= 1 && index <= 15) {
-      Plan("target.classified", kTitlePatternFirstLine + index - 1,
+      Plan("target.classified", kLineFirstTitlePattern + index - 1,
            "バージョン " + Num(index) + "（TITLE「" + title + "」）", "version index " + Num(index) + " (TITLE \"" + title + "\")");
     } else {
       Add(Severity::Info, "target.classified", target, 0, "メーカー版 バージョン " + Num(index),
@@ -872,10 +879,11 @@ class Checker {
     const std::string& sourceDir = options_.sourceDir;
     bool fits = true;
     for (int k = 0; k < session_.m_recordCount; ++k) {
-      if (session_.m_recordKinds[k] != 1) continue;
-      std::string name = session_.m_archiveNames[k];
+      const Record r = session_.RecordAt(k);
+      if (!r.IsArchive()) continue;
+      std::string name = r.name;
       if (engine::IsStartArchive(name)) name += engine::StartSuffix(index);
-      std::string command = engine::ExtractCommand(options_.windowsFolder, sourceDir, name, work + session_.m_subFolders[k]);
+      std::string command = engine::ExtractCommand(options_.windowsFolder, sourceDir, name, work + r.subfolder);
       if (command.size() > engine::kCommandMaxBytes) {
         fits = false;
         AddLine(Severity::Error, "target.command-too-long", kFirstRecordLine + k,
@@ -891,24 +899,25 @@ class Checker {
     int drive = 1;
     for (int k = 0; k < session_.m_recordCount; ++k) {
       const int line = kFirstRecordLine + k;
-      const int disk = session_.m_diskNumbers[k];
-      std::string name = session_.m_archiveNames[k];
-      const bool archive = session_.m_recordKinds[k] == 1;
+      const Record r = session_.RecordAt(k);
+      const int disk = r.disk;
+      std::string name = r.name;
+      const bool archive = r.IsArchive();
       if (archive && engine::IsStartArchive(name)) name += engine::StartSuffix(index);
       if (disk != 1 && disk != drive) {
         drive = disk;
         // A START disk is taken as in with START.lzh or with its variant.
         std::string awaited = name + (archive ? ".lzh" : "");
-        if (archive && name != session_.m_archiveNames[k]) awaited = session_.m_archiveNames[k] + ".lzh / " + awaited;
+        if (archive && name != r.name) awaited = r.name + ".lzh / " + awaited;
         Plan("plan.disk", line, "フロッピーなら " + Num(disk) + " 枚目を求めます（" + awaited + " を待ちます）。",
              "on floppies: would ask for disk " + Num(disk) + " (waiting for " + awaited + ")");
       }
-      std::string destination = work + session_.m_subFolders[k];
+      std::string destination = work + r.subfolder;
       if (!os::Exists(destination) && madeFolders.insert(PathKey(destination)).second) {
         Plan("plan.make-folder", line, "フォルダ " + P(destination) + " を作ります。", "would create folder " + P(destination));
       }
       if (archive) {
-        if (engine::IsStartArchive(session_.m_archiveNames[k]) && !session_.m_versionText.empty() && index <= 15) {
+        if (engine::IsStartArchive(r.name) && !session_.m_versionText.empty() && index <= 15) {
           Plan("plan.setting", line, P(work + settings) + " [SYSTEM] Version=" + session_.m_versionText + " を書きます。",
                "would write [SYSTEM] Version=" + session_.m_versionText + " to " + P(work + settings));
         }
@@ -958,32 +967,32 @@ class Checker {
       std::string replaced = text::ReplaceAll(title, "8.0S", session_.m_versionText);
       std::string written = text::CutToBytes(replaced, kTitleBuffer - 1);
       if (written.size() < replaced.size()) {
-        AddLine(Severity::Warning, "target.title-cut", 21, "新しい TITLE が99バイトを超えるため切り詰められます: " + written,
+        AddLine(Severity::Warning, "target.title-cut", kLineVersionText, "新しい TITLE が99バイトを超えるため切り詰められます: " + written,
                 "the new TITLE exceeds 99 bytes and would be cut: " + written);
       }
       if (written == title) {
-        Plan("plan.title-unchanged", 21, "TITLE に 8.0S がないため、TITLE は変わりません。",
+        Plan("plan.title-unchanged", kLineVersionText, "TITLE に 8.0S がないため、TITLE は変わりません。",
              "TITLE holds no 8.0S and stays as it is");
       } else {
-        setting(settingsPath, "[SYSTEM] TITLE=" + written, 21);
+        setting(settingsPath, "[SYSTEM] TITLE=" + written, kLineVersionText);
       }
     }
     setting(work + "tov3.ini", "[HISTORY] 抽出開始日ON=1, 抽出終了日ON=1", 0);
     for (const char* key : engine::CategoryKeysFor(text::AtoiLike(session_.m_category))) {
-      if (key) setting(settingsPath, std::string("[SYSTEM] ") + key + "=1", 20);
+      if (key) setting(settingsPath, std::string("[SYSTEM] ") + key + "=1", kLineCategory);
     }
     if (text::AtoiLike(session_.m_masterAdjust) == 1) {
       std::string master = targets::MasterFolderSetting(work + "morefa1.ini");
       if (master.empty()) {
-        AddLine(Severity::Warning, "target.no-master-folder", 18,
+        AddLine(Severity::Warning, "target.no-master-folder", kLineMasterAdjust,
                 P(work + "morefa1.ini") + " に [DIR] MASTER がないため、マスタ変換は失敗を報告します。",
                 P(work + "morefa1.ini") + " names no [DIR] MASTER folder, so both master conversions would report a failure.");
       } else {
-        Plan("plan.convert-masters", 18, "材料マスタ（" + master + "）のサイズ変換とタイプ変換を行います。",
+        Plan("plan.convert-masters", kLineMasterAdjust, "材料マスタ（" + master + "）のサイズ変換とタイプ変換を行います。",
              "would convert material sizes and types of the masters in " + master);
       }
     } else {
-      Plan("plan.no-conversion", 18, "マスタ変換は行いません。", "no master conversion");
+      Plan("plan.no-conversion", kLineMasterAdjust, "マスタ変換は行いません。", "no master conversion");
     }
   }
 

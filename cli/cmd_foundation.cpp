@@ -71,9 +71,9 @@ int Descriptor(const cli::Args& args) {
   for (int i = 0; i < kTitlePatternCount; ++i) field("m_titlePatterns[" + std::to_string(i) + "]", s.m_titlePatterns[i]);
   cli::PrintLine("m_recordCount: " + std::to_string(s.m_recordCount));
   for (int k = 0; k < s.m_recordCount; ++k) {
-    const std::string n = std::to_string(k), disk = std::to_string(s.m_diskNumbers[k]),
-                      kind = std::to_string(s.m_recordKinds[k]), name = Visible(s.m_archiveNames[k]),
-                      sub = Visible(s.m_subFolders[k]);
+    const Record r = s.RecordAt(k);
+    const std::string n = std::to_string(k), disk = std::to_string(r.disk), kind = std::to_string(r.kindNumber),
+                      name = Visible(r.name), sub = Visible(r.subfolder);
     cli::PrintLine(cli::Say("記録 " + n + ": ディスク " + disk + "、種類 " + kind + "、名前 " + name + "、フォルダ " + sub,
                             "record " + n + ": disk " + disk + ", kind " + kind + ", name " + name + ", subfolder " + sub));
   }

@@ -119,19 +119,20 @@ int LoadDescriptor(UpdateSession& s, const std::string& sourceDir) {
   for (auto& line : lines) {
     if (!reader.ReadLine(line)) line.clear();
   }
-  for (int i = 0; i < kUninstallKeyCount; ++i) s.m_uninstallKeys[i] = lines[i];
-  s.m_targetFolder = lines[15];
-  s.m_masterAdjust = lines[17];
-  s.m_settingsFile = lines[18];
-  s.m_category = lines[19];
-  s.m_versionText = lines[20];
-  s.m_viewBitmap = lines[21];
-  s.m_notesBitmap = lines[22];
-  s.m_targetBitmap = lines[23];
-  s.m_confirmBitmap = lines[24];
-  s.m_notesText = lines[25];
-  s.m_targetText = lines[26];
-  for (int i = 0; i < kTitlePatternCount; ++i) s.m_titlePatterns[i] = lines[27 + i];
+  auto fixed = [&lines](int number) -> const std::string& { return lines[number - 1]; };
+  for (int i = 0; i < kUninstallKeyCount; ++i) s.m_uninstallKeys[i] = fixed(kLineFirstUninstallKey + i);
+  s.m_targetFolder = fixed(kLineTargetFolder);
+  s.m_masterAdjust = fixed(kLineMasterAdjust);
+  s.m_settingsFile = fixed(kLineSettingsFile);
+  s.m_category = fixed(kLineCategory);
+  s.m_versionText = fixed(kLineVersionText);
+  s.m_viewBitmap = fixed(kLineViewBitmap);
+  s.m_notesBitmap = fixed(kLineNotesBitmap);
+  s.m_targetBitmap = fixed(kLineTargetBitmap);
+  s.m_confirmBitmap = fixed(kLineConfirmBitmap);
+  s.m_notesText = fixed(kLineNotesText);
+  s.m_targetText = fixed(kLineTargetText);
+  for (int i = 0; i < kTitlePatternCount; ++i) s.m_titlePatterns[i] = fixed(kLineFirstTitlePattern + i);
 
   s.m_recordCount = 0;
   s.m_faultyLine = 0;

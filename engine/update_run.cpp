@@ -94,17 +94,18 @@ class Run {
 
   // Archive names as the run will give them, with the START suffix.
   std::string EffectiveName(int k) const {
-    const std::string& name = s_.m_archiveNames[k];
-    if (s_.m_recordKinds[k] == 1 && IsStartArchive(name)) return name + StartSuffix(s_.m_versionIndex);
-    return name;
+    const Record r = s_.RecordAt(k);
+    if (r.IsArchive() && IsStartArchive(r.name)) return r.name + StartSuffix(s_.m_versionIndex);
+    return r.name;
   }
 
   // Every extraction command must stay within 255 bytes; a long installation
   // folder is the usual cause, so the user is sent back to choose another.
   bool CommandsFit() {
     for (int k = 0; k < s_.m_recordCount; ++k) {
-      if (s_.m_recordKinds[k] != 1) continue;
-      std::string command = ExtractCommand(windowsFolder_, sourceDir_, EffectiveName(k), work_ + s_.m_subFolders[k]);
+      const Record r = s_.RecordAt(k);
+      if (!r.IsArchive()) continue;
+      std::string command = ExtractCommand(windowsFolder_, sourceDir_, EffectiveName(k), work_ + r.subfolder);
       if (command.size() > engine::kCommandMaxBytes) {
         ui_.Message("info.txt の " + std::to_string(kFirstRecordLine + k) + " 行目のアーカイブ " + EffectiveName(k) +
                         " を展開するコマンドが255バイトを超えます。もっと短いインストール先ﾌｫﾙﾀﾞを選んでください。",
@@ -118,7 +119,7 @@ class Run {
   // Asks for the record's floppy when it is on another disk of a removable
   // medium. False when the user cancelled.
   bool InsertDisk(int k, int& currentDisk) {
-    int disk = s_.m_diskNumbers[k];
+    const int disk = s_.RecordAt(k).disk;
     if (disk == 1 || disk == currentDisk || os::DriveTypeOf(sourceDir_) != os::kDriveRemovable) return true;
     for (;;) {
       if (!ui_.AskOkCancel(std::to_string(disk) + " 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", kConfirm)) {
@@ -137,20 +138,22 @@ class Run {
   // START.lzh or the variant with its suffix; a missing variant then fails
   // at the extraction with the component's message, like any missing archive.
   bool DiskIsIn(int k) const {
-    const std::string& name = s_.m_archiveNames[k];
-    if (s_.m_recordKinds[k] != 1) return os::Exists(sourceDir_ + name);
+    const Record r = s_.RecordAt(k);
+    if (!r.IsArchive()) return os::Exists(sourceDir_ + r.name);
     if (os::Exists(sourceDir_ + EffectiveName(k) + ".lzh")) return true;
-    return IsStartArchive(name) && os::Exists(sourceDir_ + name + ".lzh");
+    return IsStartArchive(r.name) && os::Exists(sourceDir_ + r.name + ".lzh");
   }
 
   bool InstallRecord(int k) {
-    std::string destination = work_ + s_.m_subFolders[k];
+    const Record r = s_.RecordAt(k);
+    std::string destination = work_ + r.subfolder;
     if (!os::Exists(destination)) os::MakeFolder(destination);  // a failure shows up below
-    if (s_.m_recordKinds[k] == 1) return InstallArchive(k, destination);
-    return CopyFile(k, destination);
+    if (r.IsArchive()) return InstallArchive(k, destination);
+    return CopyFile(r.name, destination);
   }
 
   bool InstallArchive(int k, const std::string& destination) {
+    // The session keeps the suffixed name, as the program always has.
     std::string& name = s_.m_archiveNames[k];
     if (IsStartArchive(name)) {
       name += StartSuffix(s_.m_versionIndex);
@@ -175,8 +178,8 @@ class Run {
   // The copy is made beside the target and then moved over it in one step,
   // so a copy that fails half-way (a full disk) never leaves the old file cut
   // short. A read-only target is refused by the move, as CopyFileA refuses it.
-  bool CopyFile(int k, const std::string& destination) {
-    std::string source = sourceDir_ + s_.m_archiveNames[k];
+  bool CopyFile(const std::string& name, const std::string& destination) {
+    std::string source = sourceDir_ + name;
     text::PathParts parts = text::SplitPath(source);
     std::string target = destination + parts.name + parts.ext;
     const std::string temp = destination + kCopyTempName;

@@ -150,6 +150,11 @@ TEST(Descriptor, RecordFieldsAreConvertedAndUpperCased) {
   EXPECT_EQ(s.m_archiveNames[2], "表示A");
   EXPECT_EQ(s.m_subFolders[2], "表示\\");
   EXPECT_EQ(s.m_subFolders[3], "sub\\");
+  // The record view: kind 1 is an archive, any other number a file.
+  EXPECT_TRUE(s.RecordAt(1).IsArchive());
+  EXPECT_EQ(s.RecordAt(2).kind, RecordKind::File);
+  EXPECT_EQ(s.RecordAt(2).kindNumber, -1);
+  EXPECT_EQ(&s.RecordAt(2).name, &s.m_archiveNames[2]);
 }
 
 TEST(Descriptor, AHundredAndFirstRecordIsFaultyAndNotStored) {
