@@ -84,7 +84,7 @@ int Check(const cli::Args& args) {
   std::string medium;
   check::Options options;
   bool json = false;
-  bool japanese = cli::Japanese();
+  const bool japanese = cli::Japanese();  // --lang is taken by main
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     bool hasValue = i + 1 < args.size();
@@ -92,8 +92,6 @@ int Check(const cli::Args& args) {
       json = true;
     } else if (a == "--target" && hasValue) {
       options.target = args[++i];
-    } else if (a == "--lang" && hasValue && (args[i + 1] == "ja" || args[i + 1] == "en")) {
-      japanese = args[++i] == "ja";
     } else if (a == "--source-dir" && hasValue) {
       options.sourceDir = args[++i];
     } else if (a == "--windows-folder" && hasValue) {
