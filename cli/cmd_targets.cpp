@@ -1,9 +1,12 @@
 // Subcommands for the checks and conversions on the installed product. Each
-// prints the integer the update run would see alone on its last line.
+// prints the integer the update run would see alone on its last line and
+// exits 0; classify and the conversions exit 66 when the settings file they
+// read is not there (their result would only say so through defaults).
 #include <string>
 
 #include "cli/cli.h"
 #include "engine/update_session.h"
+#include "os/os.h"
 #include "targets/master_conversion.h"
 #include "targets/product_checks.h"
 #include "targets/template_check.h"
@@ -14,6 +17,14 @@ namespace {
 int PrintResult(int result) {
   cli::PrintLine(std::to_string(result));
   return 0;
+}
+
+int PrintResultOf(int result, const std::string& settingsPath) {
+  PrintResult(result);
+  if (os::Exists(settingsPath) && !os::IsDirectory(settingsPath)) return 0;
+  const std::string shown = cli::Shown(settingsPath);
+  cli::PrintLine(cli::Say("brelix-cli: " + shown + " を読めません", "brelix-cli: cannot read " + shown), stderr);
+  return cli::kNoInput;
 }
 
 extern const cli::Command kClassify;
@@ -40,7 +51,7 @@ int RunClassify(const cli::Args& args) {
     cli::PrintLine(cli::Say("brelix-cli: " + info + " を読めません", "brelix-cli: cannot read " + info), stderr);
     return cli::kNoInput;
   }
-  return PrintResult(targets::ClassifyInstalledProduct(folder, settings, session.m_titlePatterns));
+  return PrintResultOf(targets::ClassifyInstalledProduct(folder, settings, session.m_titlePatterns), folder + settings);
 }
 const cli::Command kClassify = {"classify", "classify FOLDER SETTINGS [--medium DIR]", RunClassify};
 
@@ -64,14 +75,14 @@ const cli::Command kCheckTemplate = {"check-template", "check-template FOLDER", 
 extern const cli::Command kConvertSizes;
 int RunConvertSizes(const cli::Args& args) {
   if (args.size() != 1) return cli::Usage(kConvertSizes);
-  return PrintResult(targets::ConvertMaterialSizes(args[0]));
+  return PrintResultOf(targets::ConvertMaterialSizes(args[0]), args[0]);
 }
 const cli::Command kConvertSizes = {"convert-sizes", "convert-sizes SETTINGS_PATH", RunConvertSizes};
 
 extern const cli::Command kConvertTypes;
 int RunConvertTypes(const cli::Args& args) {
   if (args.size() != 1) return cli::Usage(kConvertTypes);
-  return PrintResult(targets::ConvertMaterialTypes(args[0]));
+  return PrintResultOf(targets::ConvertMaterialTypes(args[0]), args[0]);
 }
 const cli::Command kConvertTypes = {"convert-types", "convert-types SETTINGS_PATH", RunConvertTypes};
 

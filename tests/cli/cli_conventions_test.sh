@@ -97,9 +97,11 @@ refute "check plan paths shown with /" "$work/ok//|$work/ok/doc\\\\"
 check "classify" 0 '^1$' "$cli" classify "$work/ok/" morefa1.ini --medium "$m/ok"
 check "classify unreadable medium" 66 'cannot read' "$cli" classify "$work/ok/" morefa1.ini --medium "$m/none"
 check "classify usage" 64 'usage:' "$cli" classify
+check "classify without its settings file" 66 'cannot read' "$cli" classify "$work/ok" morefa1.ini
 check "check-files" 0 '^1$' "$cli" check-files "$work/ok" morefa1.ini
 check "check-template" 0 '^1$' "$cli" check-template "$work/ok/"
 check "convert-sizes" 0 '^0$' "$cli" convert-sizes "$work/ok/morefa1.ini"
+check "convert-types without its settings file" 66 '^0$' "$cli" convert-types "$work/ok/none.ini"
 check "--help" 0 '^usage: brelix-cli' "$cli" --help
 check "help" 0 '^usage: brelix-cli' "$cli" help
 check "no command" 64 'usage: brelix-cli' "$cli"
