@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +111,10 @@ int main(int argc, char** argv) {
                    stderr);
     Help(stderr);
     return cli::kUsageError;
+  }
+  if (std::find(words.begin() + 1, words.end(), "--help") != words.end()) {
+    cli::PrintLine(cli::Say("使い方: brelix-cli ", "usage: brelix-cli ") + it->second.usage);
+    return 0;
   }
   cli::Args args;
   for (std::size_t i = 1; i < words.size(); ++i) {

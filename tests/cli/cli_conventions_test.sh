@@ -104,6 +104,7 @@ check "convert-sizes" 0 '^0$' "$cli" convert-sizes "$work/ok/morefa1.ini"
 check "convert-types without its settings file" 66 '^0$' "$cli" convert-types "$work/ok/none.ini"
 check "--help" 0 '^usage: brelix-cli' "$cli" --help
 check "help" 0 '^usage: brelix-cli' "$cli" help
+check "run --help" 0 '^usage: brelix-cli run SOURCE_DIR' "$cli" run --help
 check "no command" 64 'usage: brelix-cli' "$cli"
 check "unknown command" 64 'unknown command' "$cli" frobnicate
 check "--version" 0 '^brelix-cli [0-9]' "$cli" --version
