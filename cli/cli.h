@@ -44,11 +44,12 @@ bool Japanese();
 void SetJapanese(bool japanese);
 inline std::string Say(const std::string& ja, const std::string& en) { return Japanese() ? ja : en; }
 
-// Text holding paths as the user should see them: where the user typed a
-// path with '/', every '\' separator (never a trail byte) is shown as '/';
-// a run of separators is shown as one (except a leading "\\" of a network
-// path). The engine keeps its own '\' paths internally.
+// Text holding paths as the user should see them: every '\' separator (never
+// a trail byte) is shown as '/', unless the command line writes its paths
+// with '\' only; a run of separators is shown as one (except a leading "\\"
+// of a network path). The engine keeps its own '\' paths internally.
 std::string Shown(const std::string& text);
+bool Slashes();
 void SetSlashes(bool slashes);
 
 }  // namespace cli

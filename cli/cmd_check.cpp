@@ -103,8 +103,7 @@ int Check(const cli::Args& args) {
     }
   }
   if (medium.empty()) return cli::Usage(kCheck);
-  // Paths in the installation are shown the way the user typed the target.
-  if (options.target.find('/') != std::string::npos) options.shownSeparator = '/';
+  if (cli::Slashes()) options.shownSeparator = '/';
   check::Report report = check::CheckMedium(medium, options);
   if (json) {
     PrintJson(report, medium, japanese);

@@ -38,6 +38,7 @@ bool g_slashes = false;
 
 bool Japanese() { return g_japanese; }
 void SetJapanese(bool japanese) { g_japanese = japanese; }
+bool Slashes() { return g_slashes; }
 void SetSlashes(bool slashes) { g_slashes = slashes; }
 
 Registrar::Registrar(const Command& command) { Registry()[command.name] = command; }
@@ -116,11 +117,15 @@ int main(int argc, char** argv) {
     cli::PrintLine(cli::Say("使い方: brelix-cli ", "usage: brelix-cli ") + it->second.usage);
     return 0;
   }
+  // Paths are shown with '/' unless the user wrote them the Windows way
+  // only (Q:\APP through BRELIX_DRIVE_Q). In UTF-8, 0x5C is always '\'.
   cli::Args args;
+  bool slash = false, backslash = false;
   for (std::size_t i = 1; i < words.size(); ++i) {
     args.push_back(text::Utf8ToCp932(words[i]));
-    // A path typed with '/' asks for '/' in the paths shown back.
-    if (words[i].find('/') != std::string::npos) cli::SetSlashes(true);
+    slash = slash || words[i].find('/') != std::string::npos;
+    backslash = backslash || words[i].find('\\') != std::string::npos;
   }
+  cli::SetSlashes(slash || !backslash);
   return it->second.run(args);
 }

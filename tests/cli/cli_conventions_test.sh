@@ -2,7 +2,7 @@
 # brelix-cli's conventions on a small medium made here: one table of
 # command lines with the exit status and the output each must give.
 set -uo pipefail
-cli="$1"
+cli="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -89,6 +89,13 @@ check "paths shown with /" 6 "$work/absent/doc/ABSENT.TXTの更新に失敗し�
 refute "paths shown with /" '\\|//'
 check "paths shown with / (no final /)" 6 "$work/absent/doc/ABSENT.TXTの更新に失敗しました" \
   "$cli" run "$m/absent" "$work/absent"
+install "$m/absent/inst"
+cd "$m/absent"
+check "paths typed without separators shown with /" 6 '^\[確認\] inst/doc/ABSENT.TXTの' "$cli" run . inst
+cd "$work"
+check "paths typed with \\ shown with \\" 6 '^\[確認\] Q:\\absent\\doc\\ABSENT.TXTの' \
+  env BRELIX_DRIVE_Q="$work" "$cli" run 'medium\absent' 'Q:\absent'
+cd - >/dev/null
 check "check plan paths shown with /" 1 "would copy README.TXT to $work/ok/doc/README.TXT" \
   "$cli" check "$m/ok" --target "$work/ok/" --lang en
 refute "check plan paths shown with /" "$work/ok//|$work/ok/doc\\\\"
