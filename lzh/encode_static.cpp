@@ -1,10 +1,9 @@
 // -lh5-/-lh6-/-lh7- compression of one member: a hash-chain match finder,
-// lazy matching that weighs matches by their estimated cost in bits, and
-// blocks of commands handed to the block writer.
+// optimal parsing over bit costs estimated from the previous block's codes,
+// and blocks of commands cut where their statistics change.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <cstdlib>
 
 #include "lzh/crc16.h"
 #include "lzh/encode_internal.h"
@@ -23,7 +22,7 @@ constexpr std::uint32_t kPrevMask = 0xFFFF;      // chains cover the largest win
 constexpr std::size_t kReadRoom = 256 * 1024;    // bytes read ahead of the window
 constexpr std::size_t kLookahead = kMaxMatch + 2;
 constexpr std::size_t kSlack = 16;               // word-wide compares may read past the data
-constexpr std::size_t kBlockCommands = 2048;     // commands of a unit that joins a block or starts one
+constexpr std::size_t kUnitCommands = 1024;  // commands of a unit that joins a block or starts one
 // The count field is 16 bits; a parse span adds at most kParseSpan + 1 more.
 constexpr std::size_t kMaxBlockCommands = 0xFFFF - 4097;
 constexpr std::size_t kEmitBytes = 64 * 1024;
@@ -99,7 +98,6 @@ struct MemberEncoder::State {
   unsigned litCost[256];
   unsigned lenCost[kMaxMatch + 1];
   unsigned posCost[detail::kEncMaxNp];
-  unsigned avgLit;  // in 1/16 bit
   Method costMethod = Method::Unknown;  // the method the costs were learnt for
 
   State() : head(std::size_t{1} << kHashBits, 0), head3(std::size_t{1} << kHashBits, 0), prev(kPrevMask + 1, 0) {
@@ -110,22 +108,14 @@ struct MemberEncoder::State {
     for (unsigned& c : litCost) c = 8;
     for (unsigned l = 0; l <= kMaxMatch; ++l) lenCost[l] = l < 10 ? 4 + l / 2 : 10;
     for (unsigned p = 0; p < mp.np; ++p) posCost[p] = 4 + (p > 1 ? p - 1 : 0);
-    avgLit = 8 * 16;
   }
 
-  void LearnCosts(const detail::MethodParams& mp, const BlockFreq& f, const unsigned char* clen,
+  void LearnCosts(const detail::MethodParams& mp, const unsigned char* clen,
                   const unsigned char* plen) {
-    std::uint64_t litBits = 0, lits = 0;
-    for (unsigned i = 0; i < 256; ++i) {
-      litCost[i] = clen[i] ? clen[i] : 12;
-      litBits += static_cast<std::uint64_t>(f.c[i]) * litCost[i];
-      lits += f.c[i];
-    }
+    // A symbol without a code in that block gets a price above the usual.
+    for (unsigned i = 0; i < 256; ++i) litCost[i] = clen[i] ? clen[i] : 12;
     for (unsigned l = kMinMatch; l <= kMaxMatch; ++l) lenCost[l] = clen[l + 253] ? clen[l + 253] : 14;
     for (unsigned p = 0; p < mp.np; ++p) posCost[p] = (plen[p] ? plen[p] : 8) + (p > 1 ? p - 1 : 0);
-    // A constant table costs nothing per symbol.
-    avgLit = lits ? static_cast<unsigned>(litBits * 16 / lits) : 8 * 16;
-    if (avgLit < 16) avgLit = 16;
   }
 
   void Rebase(std::uint32_t delta) {
@@ -146,18 +136,13 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   // then never copy from the byte they are about to overwrite.
   const std::uint32_t maxDist = dict - 1;
   const std::size_t cap = dict + kReadRoom;
-  unsigned maxChain = method == Method::Lh5 ? 32 : 48;
-  unsigned niceLen = 128;
-  if (getenv("ENC_CHAIN")) maxChain = atoi(getenv("ENC_CHAIN"));
-  if (getenv("ENC_NICE")) niceLen = atoi(getenv("ENC_NICE"));
-  unsigned enough = 48;
-  unsigned shortChain = 4, coverLen = 32, coverTail = 8;
-  if (getenv("ENC_SHORT")) shortChain = atoi(getenv("ENC_SHORT"));
-  if (getenv("ENC_COVER")) coverLen = atoi(getenv("ENC_COVER"));
-  if (getenv("ENC_TAIL")) coverTail = atoi(getenv("ENC_TAIL"));
-  std::size_t blockCommands = kBlockCommands;
-  if (getenv("ENC_BLOCK")) blockCommands = atoi(getenv("ENC_BLOCK"));
-  if (getenv("ENC_ENOUGH")) enough = atoi(getenv("ENC_ENOUGH"));
+  // Search effort: candidates per position, a match long enough to stop
+  // searching, one long enough to take without weighing alternatives, and a
+  // short search inside the stretch a long match covers (all but its tail).
+  const unsigned maxChain = method == Method::Lh5 ? 24 : 32;
+  const unsigned enough = 48;
+  const unsigned niceLen = 64;
+  const unsigned shortChain = 4, coverLen = 32, coverTail = 8;
 
   if (s.next > kRebaseAt) {
     std::fill(s.head.begin(), s.head.end(), 0);
@@ -211,7 +196,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
     if (pendingEnd == 0) return true;
     unsigned char clen[kEncNc], plen[detail::kEncMaxNp];
     detail::EncodeBlock(freq, s.commands.data(), pendingEnd, mp, &bw, clen, plen);
-    s.LearnCosts(mp, freq, clen, plen);
+    s.LearnCosts(mp, clen, plen);
     s.commands.erase(s.commands.begin(), s.commands.begin() + static_cast<std::ptrdiff_t>(pendingEnd));
     pendingEnd = 0;
     std::memset(&freq, 0, sizeof freq);
@@ -227,7 +212,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   // gathered block unless coding them apart is estimated to be cheaper.
   auto placeUnit = [&](bool last) -> bool {
     std::size_t unit = s.commands.size() - pendingEnd;
-    if (unit == 0 || (!last && unit < blockCommands)) return true;
+    if (unit == 0 || (!last && unit < kUnitCommands)) return true;
     if (pendingEnd) {
       bool split = pendingEnd + unit > kMaxBlockCommands;
       if (!split) {
@@ -423,7 +408,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       for (std::uint32_t k = pos + 1; k < end && k < hashEnd; ++k) insert(k);
       pos = end;
     }
-    if (s.commands.size() - pendingEnd >= blockCommands) {
+    if (s.commands.size() - pendingEnd >= kUnitCommands) {
       if (!placeUnit(false)) return r.status = EncodeStatus::WriteError, r;
       if (emitted + s.packed.size() >= giveUpAt) return r.gaveUp = true, r;
     }
