@@ -35,9 +35,10 @@ void PutPtLength(BitWriter& w, unsigned k) {
 
 // Bits of a T or P table sent as lengths (not as a constant). After entry
 // `special` (3 for T; 0 for none) a 2-bit count of zero lengths follows.
-std::uint64_t PtTableBits(const unsigned char* len, unsigned nn, unsigned nbit, unsigned special) {
+std::uint64_t PtTableBits(const unsigned char* len, unsigned nn, unsigned nbit, unsigned special, unsigned extra = 0) {
   unsigned n = nn;
   while (n && !len[n - 1]) --n;
+  n += extra;
   std::uint64_t bits = nbit;
   for (unsigned i = 0; i < n;) {
     bits += PtLengthBits(len[i++]);
@@ -49,9 +50,11 @@ std::uint64_t PtTableBits(const unsigned char* len, unsigned nn, unsigned nbit, 
   return bits;
 }
 
-void PutPtTable(BitWriter& w, const unsigned char* len, unsigned nn, unsigned nbit, unsigned special) {
+void PutPtTable(BitWriter& w, const unsigned char* len, unsigned nn, unsigned nbit, unsigned special,
+                unsigned extra = 0) {
   unsigned n = nn;
   while (n && !len[n - 1]) --n;
+  n += extra;
   w.Put(n, nbit);
   for (unsigned i = 0; i < n;) {
     PutPtLength(w, len[i++]);
@@ -186,7 +189,7 @@ MethodParams ParamsOf(Method m) {
 }
 
 std::uint64_t EncodeBlock(const BlockFreq& f, const std::uint32_t* cmds, std::size_t count, const MethodParams& mp,
-                          BitWriter* w, unsigned char* clenOut, unsigned char* plenOut) {
+                          BitWriter* w, unsigned char* clenOut, unsigned char* plenOut, bool longer) {
   unsigned char clen[kEncNc];
   unsigned char plen[kEncMaxNp];
   LimitedLengths(f.c, kEncNc, kMaxCodeLength, clen);
@@ -214,7 +217,25 @@ std::uint64_t EncodeBlock(const BlockFreq& f, const std::uint32_t* cmds, std::si
     }
     bits += kCBits + best;
   }
-  bits += pUsed <= 1 ? 2 * mp.pbit : PtTableBits(plen, mp.np, mp.pbit, 0);
+  // `longer`: one more zero length sent at the end of the P table, or else
+  // of the T table (beyond the entries its zero-run field covers).
+  unsigned pExtra = 0, tExtra = 0;
+  if (longer) {
+    unsigned pN = pLast + 1, tN = 0;
+    if (cUsed > 1) {
+      for (unsigned i = 0; i < kEncNt; ++i) {
+        if (tlen[i]) tN = i + 1;
+      }
+    }
+    if (pUsed > 1 && pN < mp.np) {
+      pExtra = 1;
+    } else if (tN >= 4 && tN < kEncNt) {
+      tExtra = 1;
+    }
+    bits += 3;
+    if (!pExtra && !tExtra) bits -= 3;
+  }
+  bits += pUsed <= 1 ? 2 * mp.pbit : PtTableBits(plen, mp.np, mp.pbit, 0, pExtra);
   for (unsigned i = 0; i < kEncNc; ++i) bits += static_cast<std::uint64_t>(f.c[i]) * clen[i];
   for (unsigned p = 0; p < mp.np; ++p) bits += static_cast<std::uint64_t>(f.p[p]) * (plen[p] + (p > 1 ? p - 1 : 0));
 
@@ -236,7 +257,7 @@ std::uint64_t EncodeBlock(const BlockFreq& f, const std::uint32_t* cmds, std::si
       w->Put(0, kTBits);
       w->Put(tLast, kTBits);
     } else {
-      PutPtTable(*w, tlen, kEncNt, kTBits, 3);
+      PutPtTable(*w, tlen, kEncNt, kTBits, 3, tExtra);
     }
     std::uint16_t tcode[kEncNt];
     CanonicalCodes(tlen, kEncNt, tcode);
@@ -250,7 +271,7 @@ std::uint64_t EncodeBlock(const BlockFreq& f, const std::uint32_t* cmds, std::si
     w->Put(0, mp.pbit);
     w->Put(pLast, mp.pbit);
   } else {
-    PutPtTable(*w, plen, mp.np, mp.pbit, 0);
+    PutPtTable(*w, plen, mp.np, mp.pbit, 0, pExtra);
   }
   std::uint16_t ccode[kEncNc];
   std::uint16_t pcode[kEncMaxNp];

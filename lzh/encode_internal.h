@@ -32,6 +32,7 @@ class BitWriter {
   explicit BitWriter(std::vector<unsigned char>& out) : out_(out) {}
   // `bits` in 0..32, `value` below 2^bits.
   void Put(std::uint32_t value, unsigned bits) {
+    total_ += bits;
     acc_ = (acc_ << bits) | value;
     n_ += bits;
     if (n_ >= 32) {
@@ -55,11 +56,14 @@ class BitWriter {
     if (n_) Put(0, 8 - n_);
     FlushBytes();
   }
+  // Bits written so far.
+  std::uint64_t Total() const { return total_; }
 
  private:
   std::vector<unsigned char>& out_;
   std::uint64_t acc_ = 0;
   unsigned n_ = 0;
+  std::uint64_t total_ = 0;
 };
 
 // Code lengths of at most `maxLen` bits that minimise sum(freq * length)
@@ -86,8 +90,10 @@ struct BlockFreq {
 // Bits of one block holding the commands counted in `f` (or writes it to
 // `w` with the commands themselves when both are given). `clen` and `plen`
 // receive the code lengths chosen, for the parser's cost estimates.
+// `longer` asks for 3 more bits where a table allows it (the result tells).
 std::uint64_t EncodeBlock(const BlockFreq& f, const std::uint32_t* cmds, std::size_t count, const MethodParams& mp,
-                          BitWriter* w, unsigned char* clen = nullptr, unsigned char* plen = nullptr);
+                          BitWriter* w, unsigned char* clen = nullptr, unsigned char* plen = nullptr,
+                          bool longer = false);
 
 // Receives packed bytes.
 class ByteSink {

@@ -192,10 +192,19 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   std::size_t pendingEnd = 0;
   BlockFreq unitFreq;
   std::memset(&unitFreq, 0, sizeof unitFreq);
-  auto writePending = [&]() -> bool {
+  auto writePending = [&](bool last) -> bool {
     if (pendingEnd == 0) return true;
     unsigned char clen[kEncNc], plen[detail::kEncMaxNp];
-    detail::EncodeBlock(freq, s.commands.data(), pendingEnd, mp, &bw, clen, plen);
+    // jlha reads a byte ahead and drops the last command of a stream that
+    // ends on a byte boundary, while libarchive rejects a padding byte after
+    // the stream: so the last block is made 3 bits longer when it would end
+    // on a boundary.
+    bool longer = false;
+    if (last) {
+      std::uint64_t bits = detail::EncodeBlock(freq, s.commands.data(), pendingEnd, mp, nullptr);
+      longer = (bw.Total() + bits) % 8 == 0;
+    }
+    detail::EncodeBlock(freq, s.commands.data(), pendingEnd, mp, &bw, clen, plen, longer);
     s.LearnCosts(mp, clen, plen);
     s.commands.erase(s.commands.begin(), s.commands.begin() + static_cast<std::ptrdiff_t>(pendingEnd));
     pendingEnd = 0;
@@ -221,12 +230,12 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
         for (unsigned i = 0; i < mp.np; ++i) both.p[i] = freq.p[i] + unitFreq.p[i];
         split = EstimateBits(both, mp.np) > EstimateBits(freq, mp.np) + EstimateBits(unitFreq, mp.np);
       }
-      if (split && !writePending()) return false;
+      if (split && !writePending(false)) return false;
     }
     absorbUnit();
     return true;
   };
-  auto flushBlock = [&]() -> bool { return placeUnit(true) && writePending(); };
+  auto flushBlock = [&]() -> bool { return placeUnit(true) && writePending(true); };
   auto literal = [&](unsigned char c) {
     s.commands.push_back(detail::LiteralCommand(c));
     ++unitFreq.c[c];
