@@ -63,6 +63,13 @@ std::vector<Sample> Samples() {
   v.push_back({"見積\\ソース\\a.txt", "abc"});
   v.push_back({"ro.txt", "read only", false, 0x21});
   v.push_back({"空\\", "", true, 0x10});
+  // Short streams of every length modulo 8 bits: some readers misread a
+  // stream that ends exactly on a byte boundary.
+  for (unsigned i = 0; i < 24; ++i) {
+    std::string d(100 + 37 * i, static_cast<char>('A' + i % 3));
+    d += MixedData(i * 11, i);
+    v.push_back({"short\\s" + std::to_string(i) + ".bin", d, false, 0x20, true});
+  }
   return v;
 }
 
