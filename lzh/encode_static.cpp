@@ -299,8 +299,13 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   std::uint32_t covered = 0;  // positions below this lie inside a long match
   while (!done) {
     std::uint32_t start = pos;
-    std::fill(price.begin(), price.end(), ~0u);
+    // Prices are set to "unreached" only as far as paths reach, since a long
+    // match can end a stretch after a few positions.
     price[0] = 0;
+    unsigned reached = 0;
+    auto reach = [&](unsigned to) {
+      for (; reached < to; ++reached) price[reached + 1] = ~0u;
+    };
     unsigned n = 0;
     unsigned longLen = 0, longDist = 0;
     for (unsigned i = 0;; ++i) {
@@ -324,6 +329,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       }
       const unsigned here = price[i];
       const unsigned lit = here + s.litCost[win[p - base]];
+      reach(i + 1);
       if (lit < price[i + 1]) {
         price[i + 1] = lit;
         step[i + 1] = 1u << 17;
@@ -379,6 +385,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
         break;
       }
       unsigned from = kMinMatch;
+      if (count) reach(i + candLen[count - 1]);
       for (unsigned k = 0; k < count; ++k) {
         unsigned dist = candDist[k];
         unsigned dcost = here + s.posCost[detail::PositionCode(dist - 1)];
