@@ -167,6 +167,15 @@ int MakeArchive(const cli::Args& args) {
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [&](const Entry& e) { return Normalized(e.source) == self; }),
                 entries.end());
+  // A name the file system gave that does not convert to code page 932
+  // arrives with '?' in place of what did not convert ('?' is never part of
+  // a Windows file name).
+  for (const Entry& e : entries) {
+    if (text::FindChar(e.name, '?') != std::string::npos) {
+      cli::PrintLine("name not representable in code page 932: " + e.source, stderr);
+      return 1;
+    }
+  }
   // Two members of one name would overwrite each other on extraction (on
   // Windows, names differing only in letter case are the same name).
   std::vector<std::string> names;

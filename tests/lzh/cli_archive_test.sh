@@ -31,5 +31,7 @@ if "$cli" list "$src/self.lzh" | grep -q self.lzh; then fail "archive holds itse
 [ "$(status "$cli" archive "$work/x.lzh" "$src" --level 3)" = 64 ] || fail "bad level: 64"
 [ "$(status "$cli" archive "$work/x.lzh" "$work/missing")" = 1 ] || fail "missing input: 1"
 [ "$(status "$cli" archive "$work/x.lzh" "$src/a.txt" "$src/a.txt")" = 1 ] || fail "same name twice: 1"
+mkdir "$work/odd" && echo a >"$work/odd/x😀.txt"
+[ "$(status "$cli" archive "$work/x.lzh" "$work/odd")" = 1 ] || fail "name outside code page 932: 1"
 [ ! -e "$work/x.lzh" ] || fail "a failed run leaves no archive"
 echo ok
