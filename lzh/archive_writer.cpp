@@ -43,7 +43,7 @@ bool MemoryOutput::Truncate() {
 
 long long MemorySource::Read(void* buffer, std::size_t size) {
   std::size_t n = std::min(size, size_ - pos_);
-  std::memcpy(buffer, data_ + pos_, n);
+  if (n) std::memcpy(buffer, data_ + pos_, n);
   pos_ += n;
   return static_cast<long long>(n);
 }
@@ -91,7 +91,9 @@ EncodeStatus ArchiveWriter::Add(const NewMember& member, Source* data, AddedMemb
   AddedMember info;
   EncodeStatus st;
   if (!out_.Seek(pos_)) return EncodeStatus::WriteError;
-  if (member.directory || !data) {
+  MemorySource nothing(nullptr, 0);
+  if (!data) data = &nothing;  // a file without a source is empty
+  if (member.directory) {
     std::string h = BuildHeader(member, options_.level, "-lhd-", 0, 0, 0);
     if (h.empty()) return EncodeStatus::BadName;
     if ((st = Emit(h.data(), h.size())) != EncodeStatus::Ok) return st;

@@ -108,8 +108,8 @@ class ArchiveWriter {
   ArchiveWriter(const ArchiveWriter&) = delete;
   ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-  // Adds one member; `data` is ignored (may be null) for a folder. After a
-  // failure the archive is unusable.
+  // Adds one member; `data` is ignored for a folder, and null stands for an
+  // empty file. After a failure the archive is unusable.
   EncodeStatus Add(const NewMember& member, Source* data, AddedMember* added = nullptr);
   // Writes the end marker and cuts the output there.
   EncodeStatus Finish();
