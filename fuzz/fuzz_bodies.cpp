@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "engine/update_session.h"
 #include "gfx/bmp_read.h"
 #include "lzh/decoder.h"
+#include "lzh/encoder.h"
 #include "os/os.h"
 #include "os/profile_text.h"
 #include "targets/master_conversion.h"
@@ -45,6 +47,39 @@ class CountingSink : public lzh::Sink {
 
  private:
   unsigned checksum_ = 0;
+};
+
+// Hands out the data in pieces of varying size, as a file read can.
+class PieceSource : public lzh::Source {
+ public:
+  PieceSource(const std::uint8_t* data, std::size_t size, unsigned pieces)
+      : data_(data), size_(size), pieces_(pieces) {}
+  long long Read(void* buffer, std::size_t size) override {
+    std::size_t n = std::min(size, size_ - pos_);
+    if (pieces_) n = std::min<std::size_t>(n, 1 + (pos_ * 7 + pieces_) % (pieces_ * 64));
+    if (n) std::memcpy(buffer, data_ + pos_, n);
+    pos_ += n;
+    return static_cast<long long>(n);
+  }
+  bool Rewind() override {
+    pos_ = 0;
+    return true;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  unsigned pieces_;
+  std::size_t pos_ = 0;
+};
+
+class StringSink : public lzh::Sink {
+ public:
+  bool Write(const unsigned char* data, std::size_t size) override {
+    out.append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+  std::string out;
 };
 
 // ---- Profile strings ---------------------------------------------------------
@@ -133,6 +168,57 @@ void LzhArchive(const std::uint8_t* data, std::size_t size) {
     last = archive.Position();
     if (d != lzh::Status::Ok) break;
   }
+}
+
+void LzhRoundTrip(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return;
+  static const lzh::Method kMethods[] = {lzh::Method::Lh5, lzh::Method::Lh6, lzh::Method::Lh7};
+  lzh::EncodeOptions options;
+  options.method = kMethods[data[0] % 3];
+  options.level = (data[0] & 4) ? 1 : 2;
+  const unsigned pieces = data[1] & 7;
+  // The rest is cut into up to four members at bytes taken from the input.
+  const std::uint8_t* body = data + 2;
+  std::size_t left = size - 2;
+  std::vector<std::pair<const std::uint8_t*, std::size_t>> members;
+  for (int i = 0; i < 3 && left > 0; ++i) {
+    std::size_t cut = std::min<std::size_t>(left, (std::size_t{body[0]} << 4) + (data[0] >> 3));
+    members.emplace_back(body, cut);
+    body += cut;
+    left -= cut;
+  }
+  members.emplace_back(body, left);
+
+  lzh::MemoryOutput out;
+  lzh::ArchiveWriter writer(out, options);
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    PieceSource source(members[i].first, members[i].second, pieces);
+    lzh::NewMember m;
+    m.path = "d\\x" + std::to_string(i);
+    m.unixTime = 1000000000 + static_cast<std::int64_t>(i);
+    lzh::AddedMember added;
+    FUZZ_CHECK(writer.Add(m, &source, &added) == lzh::EncodeStatus::Ok);
+    FUZZ_CHECK(added.originalSize == members[i].second);
+    FUZZ_CHECK(added.packedSize <= members[i].second);
+  }
+  FUZZ_CHECK(writer.Finish() == lzh::EncodeStatus::Ok);
+
+  lzh::MemoryReader reader(out.bytes.data(), out.bytes.size());
+  lzh::ArchiveReader archive(reader);
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    lzh::Member m;
+    FUZZ_CHECK(archive.Next(m) == lzh::Status::Ok);
+    FUZZ_CHECK(m.Path() == "d\\x" + std::to_string(i));
+    FUZZ_CHECK(m.level == options.level);
+    StringSink sink;
+    FUZZ_CHECK(archive.Decode(&sink) == lzh::Status::Ok);
+    FUZZ_CHECK(sink.out.size() == members[i].second);
+    FUZZ_CHECK(members[i].second == 0 || std::memcmp(sink.out.data(), members[i].first, members[i].second) == 0);
+  }
+  lzh::Member end;
+  FUZZ_CHECK(archive.Next(end) == lzh::Status::End);
+  // Only the end marker follows the last member.
+  FUZZ_CHECK(archive.Position() + 1 == out.bytes.size() && out.bytes.back() == 0);
 }
 
 void Descriptor(const std::uint8_t* data, std::size_t size) {
@@ -265,6 +351,7 @@ void UninstallCommand(const std::uint8_t* data, std::size_t size) {
 
 Body BodyNamed(const std::string& name) {
   if (name == "lzh") return LzhArchive;
+  if (name == "lzh_roundtrip") return LzhRoundTrip;
   if (name == "descriptor") return Descriptor;
   if (name == "profile") return Profile;
   if (name == "bmp") return Bitmap;

@@ -13,6 +13,10 @@ namespace fuzz {
 // LZH header reader and decoder: walks the archive member by member and
 // decodes every member.
 void LzhArchive(const std::uint8_t* data, std::size_t size);
+// The LZH encoder: the input, cut into members, goes through ArchiveWriter
+// (method, header level and read sizes taken from its first bytes) and must
+// come back unchanged through the decoder.
+void LzhRoundTrip(const std::uint8_t* data, std::size_t size);
 // LoadDescriptor on a file holding the input as info.txt.
 void Descriptor(const std::uint8_t* data, std::size_t size);
 // ProfileRead and ProfileWrite on content, section, key and value cut from

@@ -86,6 +86,9 @@ struct Date {
   int day = 0;
 };
 bool LastWriteDateExclusive(const std::string& path, Date& date);
+// Last-write time of a file or folder as archives store it: Unix time (UTC)
+// and MS-DOS local date and time (date in the high word; 1980 at the least).
+bool LastWriteTime(const std::string& path, std::int64_t& unixTime, std::uint32_t& dosTime);
 // Sets a file's last-write time (UTC), for tests.
 bool SetLastWriteTime(const std::string& path, int year, int month, int day, int hour = 12);
 
@@ -148,6 +151,10 @@ class OutputFile {
   bool Create(const std::string& path);
   bool Write(const void* data, std::size_t size);
   bool Write(const std::string& data) { return Write(data.data(), data.size()); }
+  // Moves the write position (to rewrite what was written).
+  bool Seek(std::uint64_t offset);
+  // Cuts the file at the write position.
+  bool Truncate();
   // Flushes the buffers and asks the system to put the data on the disk
   // (FlushFileBuffers / fsync).
   bool Flush();

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds one libFuzzer target with clang and runs it for a given time.
-#   tools/fuzz.sh TARGET SECONDS     TARGET: lzh descriptor profile bmp master uninstall
+#   tools/fuzz.sh TARGET SECONDS     TARGET: lzh lzh_roundtrip descriptor profile bmp master uninstall
 #   tools/fuzz.sh list               the targets
 # The corpus grows in $BUILD/corpus/TARGET, seeded from the test data and
 # fuzz/seeds/TARGET. A crash (or timeout, leak, out-of-memory) input is kept
@@ -10,7 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-targets="lzh descriptor profile bmp master uninstall"
+targets="lzh lzh_roundtrip descriptor profile bmp master uninstall"
 if [ "${1:-}" = list ]; then echo "$targets"; exit 0; fi
 if [ $# -ne 2 ] || ! [[ " $targets " == *" $1 "* ]] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
   echo "usage: tools/fuzz.sh TARGET SECONDS   (TARGET: $targets)" >&2

@@ -201,6 +201,22 @@ bool GetAttributes(const std::string& path, std::uint32_t& attributes) {
   return true;
 }
 
+bool LastWriteTime(const std::string& path, std::int64_t& unixTime, std::uint32_t& dosTime) {
+  struct stat st;
+  if (::stat(posix::NativePath(path).c_str(), &st) != 0) return Fail(errno);
+  unixTime = static_cast<std::int64_t>(st.st_mtime);
+  struct tm local;
+  time_t t = st.st_mtime;
+  if (!::localtime_r(&t, &local) || local.tm_year < 80) {
+    dosTime = (1u << 5 | 1u) << 16;  // 1980-01-01 00:00:00
+    return true;
+  }
+  std::uint32_t date = static_cast<std::uint32_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+  std::uint32_t time = static_cast<std::uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+  dosTime = date << 16 | time;
+  return true;
+}
+
 bool SetAttributes(const std::string& path, std::uint32_t attributes) {
   if (Failed(Op::SetAttributes)) return false;
   std::string native = posix::NativePath(path);
@@ -342,6 +358,19 @@ bool OutputFile::Write(const void* data, std::size_t size) {
   if (!impl_) return Fail(EBADF);
   if (Failed(Op::Write)) return false;
   return WriteAll(impl_->fd.get(), static_cast<const char*>(data), size);
+}
+
+bool OutputFile::Seek(std::uint64_t offset) {
+  if (!impl_) return Fail(EBADF);
+  if (::lseek(impl_->fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) return Fail(errno);
+  return true;
+}
+
+bool OutputFile::Truncate() {
+  if (!impl_) return Fail(EBADF);
+  off_t at = ::lseek(impl_->fd.get(), 0, SEEK_CUR);
+  if (at < 0 || ::ftruncate(impl_->fd.get(), at) != 0) return Fail(errno);
+  return true;
 }
 
 bool OutputFile::Flush() {

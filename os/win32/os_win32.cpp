@@ -132,6 +132,23 @@ bool LastWriteDateExclusive(const std::string& path, Date& date) {
   return true;
 }
 
+bool LastWriteTime(const std::string& path, std::int64_t& unixTime, std::uint32_t& dosTime) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return Fail();
+  ULARGE_INTEGER u;
+  u.LowPart = data.ftLastWriteTime.dwLowDateTime;
+  u.HighPart = data.ftLastWriteTime.dwHighDateTime;
+  unixTime = static_cast<std::int64_t>(u.QuadPart / 10000000u) - 11644473600LL;
+  FILETIME local;
+  WORD date = 0, time = 0;
+  if (!::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !::FileTimeToDosDateTime(&local, &date, &time)) {
+    date = (1 << 5) | 1;  // before 1980: 1980-01-01
+    time = 0;
+  }
+  dosTime = static_cast<std::uint32_t>(date) << 16 | time;
+  return true;
+}
+
 bool SetLastWriteTime(const std::string& path, int year, int month, int day, int hour) {
   Handle h(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -224,6 +241,20 @@ bool OutputFile::Write(const void* data, std::size_t size) {
     p += written;
     size -= written;
   }
+  return true;
+}
+
+bool OutputFile::Seek(std::uint64_t offset) {
+  if (!impl_) return false;
+  LARGE_INTEGER li;
+  li.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(impl_->h.get(), li, nullptr, FILE_BEGIN)) return Fail();
+  return true;
+}
+
+bool OutputFile::Truncate() {
+  if (!impl_) return false;
+  if (!::SetEndOfFile(impl_->h.get())) return Fail();
   return true;
 }
 

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 TEST(FuzzReplay, KeptInputsAndSeeds) {
   int replayed = 0;
-  for (const char* target : {"lzh", "descriptor", "profile", "bmp", "master", "uninstall"}) {
+  for (const char* target : {"lzh", "lzh_roundtrip", "descriptor", "profile", "bmp", "master", "uninstall"}) {
     fuzz::Body body = fuzz::BodyNamed(target);
     ASSERT_NE(body, nullptr) << target;
     for (const fs::path& folder : {fs::path(BRELIX_TEST_DATA) / "fuzz" / target,

@@ -1,0 +1,233 @@
+// archive: makes an LZH archive from files and folders with our encoder.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "lzh/encoder.h"
+#include "os/os.h"
+#include "text/cp932.h"
+
+namespace {
+
+int MakeArchive(const cli::Args& args);
+
+const cli::Command kArchive = {
+    "archive", "archive OUT.lzh FILE|FOLDER... [--method lh5|lh6|lh7] [--level 1|2]  (make an LZH archive)",
+    MakeArchive};
+
+class FileSource : public lzh::Source {
+ public:
+  explicit FileSource(os::InputFile& file) : file_(file) {}
+  long long Read(void* buffer, std::size_t size) override { return file_.Read(buffer, size); }
+  bool Rewind() override { return file_.Seek(0); }
+  long long SizeHint() override { return file_.Size(); }
+
+ private:
+  os::InputFile& file_;
+};
+
+class FileOutput : public lzh::Output {
+ public:
+  explicit FileOutput(os::OutputFile& file) : file_(file) {}
+  bool Write(const void* data, std::size_t size) override { return file_.Write(data, size); }
+  bool Seek(std::uint64_t offset) override { return file_.Seek(offset); }
+  bool Truncate() override { return file_.Truncate(); }
+
+ private:
+  os::OutputFile& file_;
+};
+
+struct Entry {
+  std::string source;  // path on disk
+  std::string name;    // path in the archive
+  bool directory = false;
+};
+
+// A path with '/' made '\', "." components and doubled separators dropped,
+// for telling whether an input is the archive being written.
+std::string Normalized(const std::string& path) {
+  std::string out;
+  std::string part;
+  auto endPart = [&]() {
+    if (part != "." && !(part.empty() && !out.empty())) out += part + '\\';
+    part.clear();
+  };
+  for (std::size_t i = 0; i < path.size();) {
+    std::size_t n = text::CharLength(path, i);
+    if (n == 1 && (path[i] == '\\' || path[i] == '/')) {
+      endPart();
+    } else {
+      part.append(path, i, n);
+    }
+    i += n;
+  }
+  endPart();
+  if (!out.empty()) out.pop_back();
+  return text::UpperAscii(out);
+}
+
+std::string WithSeparator(const std::string& folder) {
+  std::size_t last = text::FindLastSeparator(folder);
+  return last != std::string::npos && last + 1 == folder.size() ? folder : folder + '\\';
+}
+
+std::string BaseName(const std::string& path) {
+  std::string p = path;
+  std::size_t last;
+  while ((last = text::FindLastSeparator(p)) != std::string::npos && last + 1 == p.size() && p.size() > 1) p.pop_back();
+  last = text::FindLastSeparator(p);
+  return last == std::string::npos ? p : p.substr(last + 1);
+}
+
+// Adds the contents of `folder` under the archive path `prefix`, sorted by
+// name; an empty folder becomes a folder member so that it is kept.
+void Walk(const std::string& folder, const std::string& prefix, std::vector<Entry>& out) {
+  std::vector<os::FindEntry> found = os::FindFiles(WithSeparator(folder) + "*");
+  std::sort(found.begin(), found.end(), [](const os::FindEntry& a, const os::FindEntry& b) { return a.name < b.name; });
+  std::size_t before = out.size();
+  for (const os::FindEntry& e : found) {
+    if (e.name == "." || e.name == "..") continue;
+    std::string source = WithSeparator(folder) + e.name;
+    if (e.directory) {
+      Walk(source, prefix + e.name + '\\', out);
+    } else {
+      out.push_back({source, prefix + e.name, false});
+    }
+  }
+  if (out.size() == before && !prefix.empty()) out.push_back({folder, prefix, true});
+}
+
+lzh::NewMember MemberOf(const Entry& e) {
+  lzh::NewMember m;
+  m.path = e.name;
+  m.directory = e.directory;
+  std::int64_t unixTime = 0;
+  std::uint32_t dosTime = 0;
+  if (os::LastWriteTime(e.source, unixTime, dosTime)) {
+    m.unixTime = unixTime;
+    m.dosTime = dosTime;
+  }
+  std::uint32_t attributes = 0;
+  // Read-only, hidden and system travel with the file; archive is always set.
+  m.attributes = 0x20 | (os::GetAttributes(e.source, attributes) ? (attributes & 0x07) : 0);
+  return m;
+}
+
+int MakeArchive(const cli::Args& args) {
+  std::vector<std::string> inputs;
+  lzh::EncodeOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string a = args[i];
+    std::string value;
+    bool isMethod = a == "--method" || a.compare(0, 9, "--method=") == 0;
+    bool isLevel = a == "--level" || a.compare(0, 8, "--level=") == 0;
+    if (isMethod || isLevel) {
+      std::size_t eq = a.find('=');
+      if (eq != std::string::npos) {
+        value = a.substr(eq + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        return cli::Usage(kArchive);
+      }
+      if (isMethod) {
+        if (value == "lh5") options.method = lzh::Method::Lh5;
+        else if (value == "lh6") options.method = lzh::Method::Lh6;
+        else if (value == "lh7") options.method = lzh::Method::Lh7;
+        else return cli::Usage(kArchive);
+      } else {
+        if (value != "1" && value != "2") return cli::Usage(kArchive);
+        options.level = value == "1" ? 1 : 2;
+      }
+    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+      return cli::Usage(kArchive);
+    } else {
+      inputs.push_back(a);
+    }
+  }
+  if (inputs.size() < 2) return cli::Usage(kArchive);
+  const std::string target = inputs[0];
+  inputs.erase(inputs.begin());
+
+  std::vector<Entry> entries;
+  for (const std::string& in : inputs) {
+    if (!os::Exists(in)) {
+      cli::PrintLine("not found: " + in, stderr);
+      return 1;
+    }
+    if (os::IsDirectory(in)) {
+      Walk(in, "", entries);
+    } else {
+      entries.push_back({in, BaseName(in), false});
+    }
+  }
+  // The archive may lie inside a folder being archived.
+  const std::string self = Normalized(target);
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [&](const Entry& e) { return Normalized(e.source) == self; }),
+                entries.end());
+  // A name the file system gave that does not convert to code page 932
+  // arrives with '?' in place of what did not convert ('?' is never part of
+  // a Windows file name).
+  for (const Entry& e : entries) {
+    if (text::FindChar(e.name, '?') != std::string::npos) {
+      cli::PrintLine("name not representable in code page 932: " + e.source, stderr);
+      return 1;
+    }
+  }
+  // Two members of one name would overwrite each other on extraction (on
+  // Windows, names differing only in letter case are the same name).
+  std::vector<std::string> names;
+  for (const Entry& e : entries) names.push_back(text::UpperAscii(e.name));
+  std::sort(names.begin(), names.end());
+  auto dup = std::adjacent_find(names.begin(), names.end());
+  if (dup != names.end()) {
+    cli::PrintLine("two inputs give the same name in the archive: " + *dup, stderr);
+    return 1;
+  }
+  if (entries.empty()) {
+    cli::PrintLine("nothing to archive", stderr);
+    return 1;
+  }
+
+  os::OutputFile file;
+  if (!file.Create(target)) {
+    cli::PrintLine("cannot create " + target, stderr);
+    return 1;
+  }
+  FileOutput output(file);
+  lzh::ArchiveWriter writer(output, options);
+  std::uint64_t original = 0, packed = 0;
+  auto fail = [&](const std::string& message) {
+    cli::PrintLine(message, stderr);
+    file.Close();
+    os::RemoveFile(target);
+    return 1;
+  };
+  for (const Entry& e : entries) {
+    lzh::AddedMember added;
+    lzh::EncodeStatus s;
+    if (e.directory) {
+      s = writer.Add(MemberOf(e), nullptr, &added);
+    } else {
+      os::InputFile in;
+      if (!in.Open(e.source)) return fail("cannot open " + e.source);
+      FileSource source(in);
+      s = writer.Add(MemberOf(e), &source, &added);
+    }
+    if (s != lzh::EncodeStatus::Ok) return fail(e.source + ": " + lzh::EncodeStatusName(s));
+    original += added.originalSize;
+    packed += added.packedSize;
+  }
+  if (writer.Finish() != lzh::EncodeStatus::Ok || !file.Close()) return fail("cannot write " + target);
+  std::uint64_t permille = original ? packed * 1000 / original : 1000;
+  cli::PrintLine(std::to_string(entries.size()) + " members, " + std::to_string(original) + " bytes packed to " +
+                 std::to_string(packed) + " (" + std::to_string(permille / 10) + "." + std::to_string(permille % 10) +
+                 "%)");
+  return 0;
+}
+
+const cli::Registrar kRegisterArchive(kArchive);
+
+}  // namespace
