@@ -1,4 +1,6 @@
 // -lh4- to -lh7-: LZSS with blocks of static Huffman codes.
+#include <algorithm>
+
 #include "lzh/bits.h"
 
 namespace lzh {
@@ -73,8 +75,8 @@ bool ReadCLengths(BitReader& br, const HuffTable& pre, HuffTable& table) {
 
 }  // namespace
 
-Status DecodeStatic(BitReader& br, Window& w, unsigned np, unsigned pbit) {
-  HuffTable pre, codes, positions;
+Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np, unsigned pbit) {
+  HuffTable pre(workspace.tables[0]), codes(workspace.tables[1]), positions(workspace.tables[2]);
   while (!w.Done()) {
     if (br.Overrun()) return br.inputEnded ? Status::Truncated : Status::BadData;
     unsigned blockSize = br.Get(16);
@@ -83,75 +85,133 @@ Status DecodeStatic(BitReader& br, Window& w, unsigned np, unsigned pbit) {
     if (!ReadCLengths(br, pre, codes)) return Status::BadData;
     if (!ReadPtLengths(br, positions, np, pbit, 0)) return Status::BadData;
 
-    // The hot loop keeps the bit reader and the output pointer in locals.
+    // The hot loop keeps the bit reader, the tables and the output pointer
+    // in locals. Bits below `count` in buf may already hold the following
+    // input bits: a refill ORs in the same bits again, leaving them as they
+    // are.
     std::uint64_t buf = br.buf;
     unsigned count = br.count;
     const unsigned char* p = br.p;
     const unsigned char* end = br.end;
     unsigned char* out = w.out;
     unsigned char* stop = w.stop;
-    Status result = Status::Ok;
-    while (blockSize--) {
-      if (count < 56) {
-        if (end - p >= 8) {
-          std::uint64_t v;
-          std::memcpy(&v, p, 8);
-          v = __builtin_bswap64(v);
-          buf |= v >> count;
-          unsigned bytes = (64 - count) >> 3;
-          p += bytes;
-          count += bytes * 8;
-        } else {
-          br.buf = buf, br.count = count, br.p = p, br.end = end;
-          br.RefillSlow();
-          buf = br.buf, count = br.count, p = br.p, end = br.end;
-        }
-      }
-      std::uint32_t e = codes.Lookup(buf);
-      if (e & HuffTable::kInvalid) {
-        result = Status::BadData;
-        break;
-      }
-      unsigned n = e & 0x1F;
-      buf <<= n;
-      count -= n;
+    const HuffTable::Fast ct = codes.View();
+    const HuffTable::Fast pt = positions.View();
+    bool bad = false;
+
+    // Makes at least 56 bits valid; needs 8 input bytes at p.
+    auto refill = [&]() __attribute__((always_inline)) {
+      std::uint64_t v;
+      std::memcpy(&v, p, 8);
+      buf |= __builtin_bswap64(v) >> count;
+      p += (63 - count) >> 3;
+      count |= 56;
+    };
+    // Decodes the symbol whose primary entry is `e` (a literal with a long
+    // code, a match, a link or an invalid code), with at least 47 bits valid.
+    auto symbol = [&](std::uint32_t e) __attribute__((always_inline)) {
+      if (e & HuffTable::kLink) e = ct.Second(e, buf);
+      unsigned bits = e & 0x1F;
+      buf <<= bits;
+      count -= bits;
       unsigned c = e >> 8;
       if (c < 256) {
         *out++ = static_cast<unsigned char>(c);
+        return;
+      }
+      if (c >= kNc) {
+        bad = true;
+        return;
+      }
+      unsigned length = c - 253;
+      std::uint32_t pe = pt.Lookup(buf);
+      if (pe & HuffTable::kInvalid) {
+        bad = true;
+        return;
+      }
+      bits = pe & 0x1F;
+      buf <<= bits;
+      count -= bits;
+      unsigned pc = pe >> 8;
+      std::size_t distance = pc;
+      if (pc > 1) {
+        unsigned extra = pc - 1;
+        distance = (std::size_t{1} << extra) | static_cast<std::size_t>(buf >> (64 - extra));
+        buf <<= extra;
+        count -= extra;
+      }
+      const unsigned char* src = out - distance - 1;
+      unsigned char* dst = out;
+      out += length;
+      if (distance >= 15) {
+        // Source and destination are at least 16 bytes apart, so 16-byte
+        // steps only read bytes already written.
+        do {
+          std::memcpy(dst, src, 16);
+          dst += 16;
+          src += 16;
+        } while (dst < out);
+      } else if (distance >= 7) {
+        do {
+          std::memcpy(dst, src, 8);
+          dst += 8;
+          src += 8;
+        } while (dst < out);
+      } else if (distance == 0) {
+        std::memset(dst, dst[-1], length);
       } else {
-        unsigned length = c - 253;
-        std::uint32_t pe = positions.Lookup(buf);
-        if (pe & HuffTable::kInvalid) {
-          result = Status::BadData;
-          break;
-        }
-        n = pe & 0x1F;
-        buf <<= n;
-        count -= n;
-        unsigned pc = pe >> 8;
-        std::size_t distance = pc;
-        if (pc > 1) {
-          unsigned extra = pc - 1;
-          distance = (std::size_t{1} << extra) | static_cast<std::size_t>(buf >> (64 - extra));
-          buf <<= extra;
-          count -= extra;
-        }
-        const unsigned char* src = out - distance - 1;
-        unsigned char* dst = out;
-        out += length;
-        if (distance >= 7) {
-          // Source and destination are at least 8 bytes apart, so 8-byte
-          // steps only read bytes already written.
-          do {
-            std::memcpy(dst, src, 8);
-            dst += 8;
-            src += 8;
-          } while (dst < out);
-        } else if (distance == 0) {
-          std::memset(dst, dst[-1], length);
-        } else {
-          while (dst < out) *dst++ = *src++;
-        }
+        while (dst < out) *dst++ = *src++;
+      }
+    };
+
+    Status result = Status::Ok;
+    std::size_t left = blockSize;
+    while (left) {
+      std::size_t inBytes = static_cast<std::size_t>(end - p);
+      if (inBytes >= 16) {
+        // A run of symbols that needs no check of the input or the output.
+        // One symbol takes at most 16 + 16 + 15 = 47 bits, so a refill to
+        // 56 bits covers it and a run of n reads fewer than 6n + 8 bytes
+        // past p. A symbol writes at most 256 bytes (plus the 16 a copy may
+        // overrun, inside the window's slack), so the run passes `stop` by
+        // its last symbol at most, and Settle flushes or rejects that.
+        std::size_t room = out < stop ? static_cast<std::size_t>(stop - out) : 0;
+        std::size_t n = std::min({left, (inBytes - 16) / 6 + 1, room / 256 + 1});
+        left -= n;
+        do {
+          refill();
+          // Entries below 256 << 8 are literals with short codes, the most
+          // common symbol; a second one right after needs no refill (two
+          // codes of at most 16 bits fit in the 56).
+          std::uint32_t e = ct.First(buf);
+          if (e < (256u << 8)) {
+            buf <<= e & 0x1F;
+            count -= e & 0x1F;
+            *out++ = static_cast<unsigned char>(e >> 8);
+            if (--n == 0) break;
+            e = ct.First(buf);
+            if (e < (256u << 8)) {
+              buf <<= e & 0x1F;
+              count -= e & 0x1F;
+              *out++ = static_cast<unsigned char>(e >> 8);
+              continue;
+            }
+            refill();
+          }
+          symbol(e);
+          if (bad) break;
+        } while (--n);
+      } else {
+        // Near the end of the buffered input: one symbol at a time.
+        br.buf = buf, br.count = count, br.p = p, br.end = end;
+        br.Refill();
+        buf = br.buf, count = br.count, p = br.p, end = br.end;
+        --left;
+        symbol(ct.First(buf));
+      }
+      if (bad) {
+        result = Status::BadData;
+        break;
       }
       if (out >= stop) {
         w.out = out;
