@@ -11,6 +11,35 @@ constexpr unsigned kNc = 510;  // literals, and lengths 3..256
 constexpr unsigned kNt = 19;   // symbols of the table that codes the code lengths
 constexpr unsigned kCBits = 9;
 constexpr unsigned kTBits = 5;
+constexpr unsigned kPBits = 8;  // lookup width of the pre-table and the position table
+
+// The position table in the form the decoding loop wants: for each primary
+// entry of a code of at most kPBits bits, the bits the code and its extra
+// bits take together (low 6 bits) and, in the upper half, the number K that
+// turns those bits, read as one value v, into the distance: the code p
+// stands for 2^(p-1) + extra bits, so distance = v + K modulo 2^32 with
+// K = base - (code << extra). Entries of longer codes keep kLink, invalid
+// ones kInvalid, and go the slow way.
+void MakeFastPositions(const HuffTable::Fast& t, std::uint64_t* fast) {
+  // A code of len bits fills 2^(kPBits - len) entries in a row; one step
+  // per code.
+  for (std::size_t i = 0; i < (std::size_t{1} << kPBits);) {
+    std::uint32_t e = t.table[i];
+    if (e & (HuffTable::kLink | HuffTable::kInvalid)) {
+      fast[i++] = e & (HuffTable::kLink | HuffTable::kInvalid);
+      continue;
+    }
+    unsigned len = e & 0x1F;
+    unsigned pc = e >> 8;
+    unsigned extra = pc > 1 ? pc - 1 : 0;
+    std::uint32_t base = pc > 1 ? std::uint32_t{1} << extra : pc;
+    std::uint32_t code = static_cast<std::uint32_t>(i >> (kPBits - len));
+    std::uint64_t entry = static_cast<std::uint64_t>(base - (code << extra)) << 32 | (len + extra);
+    std::size_t span = std::size_t{1} << (kPBits - len);
+    std::fill(fast + i, fast + i + span, entry);
+    i += span;
+  }
+}
 
 // Reads the lengths of the pre-table or the position table. After entry
 // `special` (the pre-table only) a 2-bit count of zero lengths follows.
@@ -20,7 +49,7 @@ bool ReadPtLengths(BitReader& br, HuffTable& table, unsigned nn, unsigned nbit, 
   if (n == 0) {
     unsigned c = br.Get(nbit);
     if (c >= nn) return false;
-    table.SetConstant(c, 10);
+    table.SetConstant(c, kPBits);
     return true;
   }
   if (n > nn) return false;
@@ -39,7 +68,7 @@ bool ReadPtLengths(BitReader& br, HuffTable& table, unsigned nn, unsigned nbit, 
       while (zeros--) len[i++] = 0;
     }
   }
-  return table.Build(len, nn, 8);
+  return table.Build(len, nn, kPBits);
 }
 
 // The code table looks up 10 bits at once: wide enough that most codes
@@ -70,7 +99,8 @@ bool ReadCLengths(BitReader& br, const HuffTable& pre, HuffTable& table) {
       len[i++] = static_cast<unsigned char>(c - 2);
     }
   }
-  return table.Build(len, kNc, 10);
+  // Symbols from n on have no code.
+  return table.Build(len, n, 10);
 }
 
 }  // namespace
@@ -97,6 +127,8 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
     unsigned char* stop = w.stop;
     const HuffTable::Fast ct = codes.View();
     const HuffTable::Fast pt = positions.View();
+    std::uint64_t fastPositions[std::size_t{1} << kPBits];
+    MakeFastPositions(pt, fastPositions);
     bool bad = false;
 
     // Makes at least 56 bits valid; needs 8 input bytes at p.
@@ -124,21 +156,30 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
         return;
       }
       unsigned length = c - 253;
-      std::uint32_t pe = pt.Lookup(buf);
-      if (pe & HuffTable::kInvalid) {
-        bad = true;
-        return;
-      }
-      bits = pe & 0x1F;
-      buf <<= bits;
-      count -= bits;
-      unsigned pc = pe >> 8;
-      std::size_t distance = pc;
-      if (pc > 1) {
-        unsigned extra = pc - 1;
-        distance = (std::size_t{1} << extra) | static_cast<std::size_t>(buf >> (64 - extra));
-        buf <<= extra;
-        count -= extra;
+      std::size_t distance;
+      std::uint64_t fp = fastPositions[buf >> (64 - kPBits)];
+      if (!(fp & (HuffTable::kLink | HuffTable::kInvalid))) {
+        unsigned total = fp & 0x3F;
+        distance = static_cast<std::uint32_t>(((buf >> 1) >> (63 - total)) + (fp >> 32));
+        buf <<= total;
+        count -= total;
+      } else {
+        std::uint32_t pe = pt.Lookup(buf);
+        if (pe & HuffTable::kInvalid) {
+          bad = true;
+          return;
+        }
+        bits = pe & 0x1F;
+        buf <<= bits;
+        count -= bits;
+        unsigned pc = pe >> 8;
+        distance = pc;
+        if (pc > 1) {
+          unsigned extra = pc - 1;
+          distance = (std::size_t{1} << extra) | static_cast<std::size_t>(buf >> (64 - extra));
+          buf <<= extra;
+          count -= extra;
+        }
       }
       const unsigned char* src = out - distance - 1;
       unsigned char* dst = out;

@@ -59,7 +59,17 @@ bool HuffTable::Build(const unsigned char* lengths, unsigned n, unsigned bits) {
       first = table + primary + (prefix - shortEnd) * subSize + (low << (subBits_ - extra));
       span = std::size_t{1} << (subBits_ - extra);
     }
-    for (std::size_t k = 0; k < span; ++k) first[k] = entry;
+    if (span >= 4) {
+      // Spans are powers of two: fill four entries per step.
+      std::uint64_t pair = entry | static_cast<std::uint64_t>(entry) << 32;
+      for (std::size_t k = 0; k < span; k += 4) {
+        std::memcpy(first + k, &pair, 8);
+        std::memcpy(first + k + 2, &pair, 8);
+      }
+    } else {
+      first[0] = entry;
+      first[span - 1] = entry;
+    }
   }
   return true;
 }
