@@ -222,8 +222,8 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
         do {
           refill();
           // Entries below 256 << 8 are literals with short codes, the most
-          // common symbol; a second one right after needs no refill (two
-          // codes of at most 16 bits fit in the 56).
+          // common symbol; up to three in a row need no refill (three codes
+          // of at most 16 bits fit in the 56).
           std::uint32_t e = ct.First(buf);
           if (e < (256u << 8)) {
             buf <<= e & 0x1F;
@@ -235,7 +235,14 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
               buf <<= e & 0x1F;
               count -= e & 0x1F;
               *out++ = static_cast<unsigned char>(e >> 8);
-              continue;
+              if (--n == 0) break;
+              e = ct.First(buf);
+              if (e < (256u << 8)) {
+                buf <<= e & 0x1F;
+                count -= e & 0x1F;
+                *out++ = static_cast<unsigned char>(e >> 8);
+                continue;
+              }
             }
             refill();
           }
