@@ -46,7 +46,6 @@ std::uint16_t TableUpdate(std::uint16_t crc, const unsigned char* p, std::size_t
   return static_cast<std::uint16_t>(c);
 }
 
-
 #ifdef LZH_CRC_CLMUL
 // x^n mod P for P = x^16 + x^15 + x^2 + 1, bit d holding the coefficient of x^d.
 constexpr std::uint64_t PowMod(unsigned n) {

@@ -15,7 +15,7 @@ constexpr unsigned kPBits = 8;  // lookup width of the pre-table and the positio
 
 // The position table in the form the decoding loop wants: for each primary
 // entry of a code of at most kPBits bits, the bits the code and its extra
-// bits take together (low 6 bits) and, in the upper half, the number K that
+// bits take together (low 5 bits, at most 8 + 15) and, in the upper half, the number K that
 // turns those bits, read as one value v, into the distance: the code p
 // stands for 2^(p-1) + extra bits, so distance = v + K modulo 2^32 with
 // K = base - (code << extra). Entries of longer codes keep kLink, invalid
@@ -159,7 +159,7 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
       std::size_t distance;
       std::uint64_t fp = fastPositions[buf >> (64 - kPBits)];
       if (!(fp & (HuffTable::kLink | HuffTable::kInvalid))) {
-        unsigned total = fp & 0x3F;
+        unsigned total = fp & 0x1F;
         distance = static_cast<std::uint32_t>(((buf >> 1) >> (63 - total)) + (fp >> 32));
         buf <<= total;
         count -= total;
