@@ -31,9 +31,9 @@ struct BitReader {
   std::uint64_t zeroBytes = 0;
   bool inputEnded = false;  // the input ended before the packed size
 
-  // Makes at least 56 bits valid.
+  // Makes 56 to 63 bits valid.
   void RefillSlow() {
-    while (count <= 56) {
+    while (count < 56) {
       if (p == end) {
         std::size_t want = remaining < (1u << 30) ? static_cast<std::size_t>(remaining) : (1u << 30);
         std::size_t got = want ? in->Take(&p, want) : 0;
@@ -51,16 +51,16 @@ struct BitReader {
       count += 8;
     }
   }
+  // Makes at least 56 and at most 63 bits valid (the decoding loops shift
+  // by `count`, which must stay below 64).
   void Refill() {
     if (count < 56) {
       if (end - p >= 8) {
         std::uint64_t v;
         std::memcpy(&v, p, 8);
-        v = __builtin_bswap64(v);
-        buf |= v >> count;
-        unsigned bytes = (64 - count) >> 3;
-        p += bytes;
-        count += bytes * 8;
+        buf |= __builtin_bswap64(v) >> count;
+        p += (63 - count) >> 3;
+        count |= 56;
       } else {
         RefillSlow();
       }
