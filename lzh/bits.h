@@ -2,16 +2,17 @@
 // decoders share.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "lzh/decoder.h"
 #include "lzh/input.h"
 #include "lzh/status.h"
 
 namespace lzh {
 
-class Sink;
 namespace detail {
 
 // Reads the packed data of one member most significant bit first. Past the
@@ -30,9 +31,9 @@ struct BitReader {
   std::uint64_t zeroBytes = 0;
   bool inputEnded = false;  // the input ended before the packed size
 
-  // Makes at least 56 bits valid.
+  // Makes 56 to 63 bits valid.
   void RefillSlow() {
-    while (count <= 56) {
+    while (count < 56) {
       if (p == end) {
         std::size_t want = remaining < (1u << 30) ? static_cast<std::size_t>(remaining) : (1u << 30);
         std::size_t got = want ? in->Take(&p, want) : 0;
@@ -50,16 +51,16 @@ struct BitReader {
       count += 8;
     }
   }
+  // Makes at least 56 and at most 63 bits valid (the decoding loops shift
+  // by `count`, which must stay below 64).
   void Refill() {
     if (count < 56) {
       if (end - p >= 8) {
         std::uint64_t v;
         std::memcpy(&v, p, 8);
-        v = __builtin_bswap64(v);
-        buf |= v >> count;
-        unsigned bytes = (64 - count) >> 3;
-        p += bytes;
-        count += bytes * 8;
+        buf |= __builtin_bswap64(v) >> count;
+        p += (63 - count) >> 3;
+        count |= 56;
       } else {
         RefillSlow();
       }
@@ -95,10 +96,20 @@ class Window {
 
   // `reach` is the farthest distance back the method can copy from; only
   // that much history needs its initial fill.
-  Window(std::vector<unsigned char>& buffer, Sink* sink, std::uint64_t total, unsigned char fill, std::size_t reach)
-      : buffer_(buffer), sink_(sink), total_(total) {
-    buffer_.resize(kHistory + kChunk + kSlack);
-    std::memset(buffer_.data() + kHistory - reach, fill, reach);
+  // The fill is the space character of every method that uses history
+  // before the start; the workspace remembers how much of it a previous
+  // member left intact (only a slide overwrites it).
+  static constexpr unsigned char kFill = 0x20;
+  Window(Workspace& workspace, Sink* sink, std::uint64_t total, std::size_t reach)
+      : buffer_(workspace.window), filled_(workspace.historyFilled), sink_(sink), total_(total) {
+    if (buffer_.size() != kHistory + kChunk + kSlack) {
+      buffer_.resize(kHistory + kChunk + kSlack);
+      filled_ = 0;
+    }
+    if (reach > filled_) {
+      std::memset(buffer_.data() + kHistory - reach, kFill, reach - filled_);
+      filled_ = reach;
+    }
     out = flushFrom_ = buffer_.data() + kHistory;
     limit_ = flushFrom_ + kChunk;
     SetStop();
@@ -127,6 +138,7 @@ class Window {
   }
 
   std::vector<unsigned char>& buffer_;
+  std::size_t& filled_;
   Sink* sink_;
   std::uint64_t total_;
   std::uint64_t flushed_ = 0;  // bytes already handed to the sink
@@ -136,11 +148,21 @@ class Window {
 };
 
 // Canonical Huffman decoding table with a primary lookup of `bits` bits and
-// second-level tables for longer codes (up to 16 bits).
+// second-level tables for longer codes (up to 16 bits). The entries live in
+// a vector the caller may keep between tables, so that rebuilding one (every
+// block of every member) neither allocates nor clears.
 class HuffTable {
  public:
   static constexpr std::uint32_t kLink = 0x80;
   static constexpr std::uint32_t kInvalid = 0x40;
+  // An unused code: the symbol field is past every alphabet as well, so a
+  // decoder that tests `symbol < 256` first meets it on its match path.
+  static constexpr std::uint32_t kInvalidEntry = 0xFFFFFF00u | kInvalid;
+
+  HuffTable() : store_(&own_) {}
+  explicit HuffTable(std::vector<std::uint32_t>& storage) : store_(&storage) {}
+  HuffTable(const HuffTable&) = delete;
+  HuffTable& operator=(const HuffTable&) = delete;
 
   // Builds from code lengths (0 = unused). False for a length over 16 or an
   // over-subscribed set; an incomplete set leaves its unused codes invalid.
@@ -150,21 +172,34 @@ class HuffTable {
 
   // Entry for the next bits of `buf` (at least 16 valid): symbol << 8 | length,
   // or an entry with kInvalid set.
-  std::uint32_t Lookup(std::uint64_t buf) const {
-    std::uint32_t e = table_[static_cast<std::size_t>(buf >> (64 - bits_))];
-    if (e & kLink) {
-      e = table_[(e >> 8) + static_cast<std::size_t>((buf << bits_) >> (64 - subBits_))];
+  std::uint32_t Lookup(std::uint64_t buf) const { return View().Lookup(buf); }
+
+  // The table as plain values a decoding loop can keep in registers.
+  struct Fast {
+    const std::uint32_t* table;
+    unsigned bits;
+    unsigned subBits;
+    // The primary entry alone: it may carry kLink.
+    std::uint32_t First(std::uint64_t buf) const { return table[static_cast<std::size_t>(buf >> (64 - bits))]; }
+    // Follows a kLink entry `e` to the second-level entry.
+    std::uint32_t Second(std::uint32_t e, std::uint64_t buf) const {
+      return table[(e >> 8) + static_cast<std::size_t>((buf << bits) >> (64 - subBits))];
     }
-    return e;
-  }
+    std::uint32_t Lookup(std::uint64_t buf) const {
+      std::uint32_t e = First(buf);
+      return (e & kLink) ? Second(e, buf) : e;
+    }
+  };
+  Fast View() const { return Fast{store_->data(), bits_, subBits_}; }
 
  private:
-  std::vector<std::uint32_t> table_;
+  std::vector<std::uint32_t> own_;
+  std::vector<std::uint32_t>* store_;
   unsigned bits_ = 1;
   unsigned subBits_ = 1;
 };
 
-Status DecodeStatic(BitReader& br, Window& w, unsigned np, unsigned pbit);
+Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np, unsigned pbit);
 Status DecodeLh1(BitReader& br, Window& w);
 Status DecodeLzs(BitReader& br, Window& w);
 Status DecodeLz5(BitReader& br, Window& w);

@@ -33,6 +33,7 @@ Status Window::Settle() {
   if (sink_ && !sink_->Write(flushFrom_, n)) return Status::WriteError;
   flushed_ += n;
   std::memmove(buffer_.data(), out - kHistory, kHistory);
+  filled_ = 0;
   out = flushFrom_ = buffer_.data() + kHistory;
   SetStop();
   return Status::Ok;
@@ -111,15 +112,15 @@ Status DecodeMember(Input& in, const Member& m, Sink* sink, Workspace& workspace
     case Method::Lz5: reach = 0; break;
     default: break;
   }
-  detail::Window w(workspace.window, sink, m.originalSize, 0x20, reach);
+  detail::Window w(workspace, sink, m.originalSize, reach);
   Status s = Status::Ok;
   if (!w.Done()) {
     switch (m.method) {
       case Method::Lh1: s = detail::DecodeLh1(br, w); break;
-      case Method::Lh4: s = detail::DecodeStatic(br, w, 14, 4); break;
-      case Method::Lh5: s = detail::DecodeStatic(br, w, 14, 4); break;
-      case Method::Lh6: s = detail::DecodeStatic(br, w, 16, 5); break;
-      case Method::Lh7: s = detail::DecodeStatic(br, w, 17, 5); break;
+      case Method::Lh4: s = detail::DecodeStatic(br, w, workspace, 14, 4); break;
+      case Method::Lh5: s = detail::DecodeStatic(br, w, workspace, 14, 4); break;
+      case Method::Lh6: s = detail::DecodeStatic(br, w, workspace, 16, 5); break;
+      case Method::Lh7: s = detail::DecodeStatic(br, w, workspace, 17, 5); break;
       case Method::Lzs: s = detail::DecodeLzs(br, w); break;
       case Method::Lz5: s = detail::DecodeLz5(br, w); break;
       default: s = Status::UnknownMethod; break;

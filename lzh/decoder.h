@@ -30,6 +30,11 @@ Status DecodeMember(Input& in, const Member& m, Sink* sink);
 // many small members does not allocate a window for each.
 struct Workspace {
   std::vector<unsigned char> window;
+  // How many bytes just before the window's output area still hold the
+  // initial history fill, so the next member need not write them again.
+  std::size_t historyFilled = 0;
+  // Lookup tables of the static-Huffman methods: pre-table, codes, positions.
+  std::vector<std::uint32_t> tables[3];
 };
 Status DecodeMember(Input& in, const Member& m, Sink* sink, Workspace& workspace);
 
