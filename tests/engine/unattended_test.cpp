@@ -185,6 +185,8 @@ TEST_F(UnattendedTest, FolderChoice) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
+    // The registry a test sets up exists in the Linux build only.
+    if (testing_support::kWindows && r.registered) continue;
     UpdateSession s;
     s.m_uninstallKeys[0] = "EST";
     s.m_targetFolder = r.line16 ? "C:\\LINE16" : "";
@@ -220,6 +222,8 @@ TEST_F(UnattendedTest, Outcomes) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
+    // A removable medium is simulated in the Linux build only.
+    if (testing_support::kWindows && r.setup == FloppyTwo) continue;
     SetUp();
     Switches sw;
     sw.hasDir = r.setup != NoFolder;
