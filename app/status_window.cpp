@@ -17,9 +17,13 @@ bool RegisterOnce() {
   return registered;
 }
 
+// The run has no message loop: this window handles its own messages, and
+// the main window behind it gets to paint (a bounded number of rounds, in
+// case a window never validates itself).
 void Pump(HWND hwnd) {
   MSG msg;
   while (PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  for (int i = 0; i < 16 && PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) DispatchMessageA(&msg);
 }
 
 }  // namespace
@@ -34,7 +38,8 @@ bool StatusWindow::Open(HWND owner, const std::string& caption) {
   RECT area;
   if (!owner || !GetWindowRect(owner, &area)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   int x = area.left + (area.right - area.left - width) / 2;
-  int y = area.top + (area.bottom - area.top - height) / 2;
+  // In the upper third: an extraction's own progress window takes the centre.
+  int y = area.top + (area.bottom - area.top - height) / 3;
   HINSTANCE inst = GetModuleHandleA(nullptr);
   hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME, kClassName, caption.c_str(), WS_POPUP | WS_CAPTION, x, y, width, height,
                           owner, nullptr, inst, nullptr);

@@ -55,7 +55,7 @@ class Run {
     }
     ui_.Log("インストール先: " + s_.m_targetFolder);
     if (!ChooseSettingsFile()) {
-      ui_.Log("設定ファイル " + s_.m_settingsFile + " がありません: " + work_);
+      ui_.Log("設定ファイルがありません: " + s_.m_targetFolder);
       ui_.Message("ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。", kError);
       return 0;
     }
