@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/dll_search.h"
 #include "app/main_frame.h"
 #include "app/update_ui_win.h"
 #include "engine/archive_component.h"
@@ -67,8 +68,7 @@ void CBrelixApp::Finish(RunOutcome outcome) {
 
 bool CBrelixApp::InitInstance() {
   // Common controls with the visual styles the manifest asks for.
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
+  InitCommonControlsFromSystem(ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES);
 
   // Every file of the medium is found from here on, before any window exists.
   DetermineSourceDir();

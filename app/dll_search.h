@@ -6,3 +6,9 @@
 // share anyone can write to) is never loaded in place of a system DLL. Call
 // it first, before any window or common control exists.
 void RestrictDllSearch();
+
+// Loads the common controls (version 6, as the manifest asks) from the system
+// and registers their window classes. Loaded here rather than imported: an
+// imported DLL is loaded, and initialises itself (loading the theme DLL by
+// bare name), before RestrictDllSearch can run. False when they are missing.
+bool InitCommonControlsFromSystem(unsigned long classes);

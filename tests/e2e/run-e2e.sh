@@ -552,9 +552,13 @@ planted_dll)
   # The system loads some DLLs by bare name (themes, for one); Windows looks
   # for those that are no "known DLLs" beside the program first. Wine takes
   # its own copy unless a name is made native-first, so that is done here to
-  # get Windows' search order.
+  # get Windows' search order. Planted: what the program loads after start-up
+  # (uxtheme, msimg32), other DLLs that are no known DLLs, and the runtime
+  # DLLs of the compiler, which the static program must never look for.
+  # Not version.dll: Wine's own user32 loads it before any code of the
+  # program runs, which Windows' user32 does not.
   [ -f "$planted" ] || fail "no DLL to plant"
-  names="uxtheme version dwmapi cryptbase winmm msimg32 comdlg32 shlwapi"
+  names="uxtheme msimg32 dwmapi cryptbase winmm comdlg32 shlwapi libgcc_s_dw2-1 libgcc_s_seh-1 libstdc++-6 libwinpthread-1"
   for name in $names; do
     wine reg add 'HKCU\Software\Wine\DllOverrides' /v "$name" /d native,builtin /f >/dev/null 2>&1
     cp "$planted" "$medium/$name.dll"
@@ -567,10 +571,10 @@ planted_dll)
   # Control: a program without the protection, started beside the DLLs, does
   # take them; otherwise this test would prove nothing.
   cp "$driver" "$medium/probe.exe"
-  printf 'loadlib uxtheme.dll\r\n' >"$work/probe.txt"
+  printf 'loadlib msimg32.dll\r\n' >"$work/probe.txt"
   wine "$medium/probe.exe" "$(winpath "$work/probe.txt")" >"$work/probe.log" 2>&1 || true
   rm -f "$medium/probe.exe"
-  [ -e "$medium/uxtheme.dll.loaded" ] || { restore_overrides; fail "a planted DLL is not taken even without protection"; }
+  [ -e "$medium/msimg32.dll.loaded" ] || { restore_overrides; fail "a planted DLL is not taken even without protection"; }
   rm -f "$medium"/*.loaded
   drive planted <<EOF
 launch $EXE_W $MEDIUM_W

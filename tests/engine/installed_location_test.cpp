@@ -81,24 +81,57 @@ TEST(FindInstalledFolder, KeysInOrder) {
 }
 #else
 // The real registry under Wine: keys written by the test, read back through
-// the same call the dialog makes.
-TEST(FindInstalledFolder, RealRegistry) {
-  std::string name = "BrelixTest-" + std::to_string(::GetCurrentProcessId());
-  std::string path = std::string(kUninstallKeyPrefix) + name;
+// the same call the dialog makes. The package's installer is a 32-bit
+// program, so its keys live in the 32-bit view; a 64-bit build must read
+// those, and must not see a key that exists only in the 64-bit view.
+namespace {
+
+// Writes HKLM\<uninstall>\name with an UninstallString in the given view;
+// false when HKLM cannot be written here.
+bool WriteUninstallKey(REGSAM view, const std::string& name, const std::string& command) {
   HKEY key;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
-    GTEST_SKIP() << "cannot write HKLM here";
+  std::string path = std::string(kUninstallKeyPrefix) + name;
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+    return false;
   }
-  std::string command = "X:\\TOOLS\\UNINST.EXE -fD:\\表示\\EST\\REMOVE.LOG -cD:\\X.DLL" + std::string(300, ' ');
   ::RegSetValueExA(key, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>(command.size() + 1));
   ::RegCloseKey(key);
+  return true;
+}
+
+void DeleteUninstallKey(REGSAM view, const std::string& name) {
+  std::string parent(kUninstallKeyPrefix);
+  parent.pop_back();  // the trailing separator
+  HKEY key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
+    ::RegDeleteKeyA(key, name.c_str());
+    ::RegCloseKey(key);
+  }
+}
+
+}  // namespace
+
+TEST(FindInstalledFolder, RealRegistry) {
+  std::string name = "BrelixTest-" + std::to_string(::GetCurrentProcessId());
+  std::string command = "X:\\TOOLS\\UNINST.EXE -fD:\\表示\\EST\\REMOVE.LOG -cD:\\X.DLL" + std::string(300, ' ');
+  if (!WriteUninstallKey(KEY_WOW64_32KEY, name, command)) GTEST_SKIP() << "cannot write HKLM here";
   std::string keys[kUninstallKeyCount] = {"BrelixTest-absent", name};
   std::string folder;
   EXPECT_TRUE(FindInstalledFolder(keys, folder));
   EXPECT_EQ(folder, "D:\\表示\\EST");
-  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+  DeleteUninstallKey(KEY_WOW64_32KEY, name);
+
+  if (sizeof(void*) == 8) {
+    // Only in the 64-bit view: not the installer's key.
+    std::string native = name + "-64";
+    ASSERT_TRUE(WriteUninstallKey(KEY_WOW64_64KEY, native, command));
+    std::string only64[kUninstallKeyCount] = {native};
+    folder = "unchanged";
+    EXPECT_FALSE(FindInstalledFolder(only64, folder));
+    DeleteUninstallKey(KEY_WOW64_64KEY, native);
+  }
 }
 #endif
 
