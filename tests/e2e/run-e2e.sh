@@ -245,7 +245,7 @@ cancel_notes)
 launch $EXE_W $MEDIUM_W
 dialog マスタ調整機能付
 click 2
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -259,7 +259,7 @@ launch $EXE_W $MEDIUM_W
 dialog $caption
 shot $SHOTS_W\\notes-${value// /_}.bmp
 key escape
-exit 0
+exit 2
 EOF
   done <<'EOF'
 |アップデート
@@ -283,7 +283,7 @@ text 1006 ""
 pixel view 0.1 0.5 FFFFFF
 shot $SHOTS_W\\notes-without-info.bmp
 click 2
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -304,7 +304,7 @@ gone
 dialog アップデート
 text 1005 $INSTALL_W
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -337,7 +337,7 @@ gone
 dialog アップデート
 text 1005 ""
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -411,7 +411,7 @@ gone
 dialog アップデート
 text 1005 $quoted
 key escape
-exit 0
+exit 2
 EOF
   done <<EOF
 E2E-N,,|$INSTALL_W
@@ -440,7 +440,7 @@ gone
 dialog アップデート
 text 1005 C:\\APPS\\EST
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -506,7 +506,7 @@ key escape
 gone
 dialog アップデート
 key escape
-exit 0
+exit 2
 EOF
   rm -rf "$picked"
   ;;
@@ -531,7 +531,7 @@ listcount 1003 $((count + 1))
 listhas 1003 [sub00001]
 listhas 1003 [sub$(printf %05d "$count")]
 key escape
-exit 0
+exit 2
 EOF
   tr -d '\r' <"$work/many.log" | grep 'select 1003'
   rm -rf "$many"
@@ -544,7 +544,7 @@ click 1
 gone
 dialog アップデート
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
