@@ -127,6 +127,12 @@ void CBrelixApp::RunVerySilent() {
   Finish(engine::RunUnattended(session, ui, g_sourceDir, loaded, switches_));
 }
 
+bool CBrelixApp::OnCommand(int id) {
+  if (id != ID_APP_ABOUT) return false;
+  OnAppAbout();
+  return true;
+}
+
 void CBrelixApp::OnAppAbout() {
   CAboutDlg about;
   about.DoModal();

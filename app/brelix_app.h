@@ -21,7 +21,8 @@ class CBrelixApp : public winui::App {
   // Command line and log first, then the main window with its view (none
   // for /VERYSILENT, which updates right here).
   bool InitInstance() override;
-  // The about box (command 57664).
+  // Commands the frame passes on: the about box (command 57664).
+  bool OnCommand(int id) override;
   void OnAppAbout();
 
   const engine::Switches& Switches() const { return switches_; }

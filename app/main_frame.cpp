@@ -1,10 +1,10 @@
 #include "app/main_frame.h"
 
-#include "app/brelix_app.h"
 #include "app/brelix_view.h"
 #include "engine/source_dir.h"
 #include "os/os.h"
 #include "res/resource.h"
+#include "winui/app.h"
 #include "winui/handles.h"
 
 namespace {
@@ -70,11 +70,11 @@ bool CMainFrame::OnCommand(int id, int, HWND) {
     case ID_TITLE_FROM_DESCRIPTOR:
       OnTitleFromDescriptor();
       return true;
-    case ID_APP_ABOUT:
-      if (auto* app = static_cast<CBrelixApp*>(winui::App::Current())) app->OnAppAbout();
-      return true;
-    default:
-      return false;
+    default: {
+      // Application commands (the about box) belong to the application.
+      winui::App* app = winui::App::Current();
+      return app && app->OnCommand(id);
+    }
   }
 }
 

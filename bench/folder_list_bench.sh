@@ -8,7 +8,10 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$here/.."
-build="${1:-$root/build-win}"
+source "$root/tools/wine-env.sh"
+# The 32-bit program where this machine can run it, else the 64-bit build.
+if brelix_can_run_32bit; then default_build="$root/build-win"; else default_build="$root/build-win64"; fi
+build="${1:-$default_build}"
 count="${2:-10000}"
 runs="${3:-3}"
 exe="$build/app/Brelix.exe"

@@ -12,7 +12,7 @@
 #include <set>
 #include <utility>
 
-#include "engine/archive_component.h"
+#include "engine/archive_inspect.h"
 #include "engine/run_rules.h"
 #include "engine/update_session.h"
 #include "gfx/bmp_read.h"
@@ -79,33 +79,27 @@ bool LooksLikeUtf8(const std::string& s) {
   return multi;
 }
 
-// Why the wizard's reader refused a picture, for the message: the first
-// reason its headers show. The reader alone decides whether it is readable.
-std::pair<std::string, std::string> PictureHint(const std::string& path) {
-  os::InputFile file;
-  std::uint8_t head[gfx::kFileHeaderSize + gfx::kInfoHeaderSize] = {};
-  long long n = file.Open(path) ? file.Read(head, sizeof head) : -1;
-  if (n < 2 || head[0] != 'B' || head[1] != 'M') return {"BMPファイルではありません（BMで始まりません）。", "it is no BMP file (it does not start with BM)."};
-  if (n < static_cast<long long>(sizeof head)) return {"ヘッダの途中で終わっています。", "it ends inside its headers."};
-  const std::uint8_t* info = head + gfx::kFileHeaderSize;
-  if (gfx::GetU32(info + gfx::kHdrSize) < gfx::kInfoHeaderSize) {
-    return {"古い形式（OS/2）のヘッダです。Windows 形式で保存してください。", "it has an old OS/2 core header; save it as a Windows BMP."};
-  }
-  std::uint32_t compression = gfx::GetU32(info + gfx::kHdrCompression);
-  if (compression > gfx::kBiBitfields) {
-    return {"未対応の圧縮形式（JPEG/PNG 埋め込みなど）です。", "its compression (embedded JPEG or PNG, ...) is not supported."};
+// Why the wizard's reader refused a picture, as the message says it.
+std::pair<std::string, std::string> PictureHint(gfx::BitmapFault fault) {
+  switch (fault) {
+    case gfx::BitmapFault::NotBmp:
+      return {"BMPファイルではありません（BMで始まりません）。", "it is no BMP file (it does not start with BM)."};
+    case gfx::BitmapFault::HeadersCut:
+      return {"ヘッダの途中で終わっています。", "it ends inside its headers."};
+    case gfx::BitmapFault::CoreHeader:
+      return {"古い形式（OS/2）のヘッダです。Windows 形式で保存してください。", "it has an old OS/2 core header; save it as a Windows BMP."};
+    case gfx::BitmapFault::Compression:
+      return {"未対応の圧縮形式（JPEG/PNG 埋め込みなど）です。", "its compression (embedded JPEG or PNG, ...) is not supported."};
+    case gfx::BitmapFault::NoMemory:
+      return {"読み込むためのメモリが足りません。", "there is not enough memory to read it."};
+    case gfx::BitmapFault::Unreadable:
+      return {"ファイルを読めません。", "the file cannot be read."};
+    case gfx::BitmapFault::None:
+    case gfx::BitmapFault::BadValues:
+      break;
   }
   return {"画素データが足りないか、ヘッダの値が合いません。", "its pixel data is short or its header values do not fit."};
 }
-
-class FileReader : public lzh::Reader {
- public:
-  explicit FileReader(os::InputFile& file) : file_(file) {}
-  long long Read(void* buffer, std::size_t size) override { return file_.Read(buffer, size); }
-
- private:
-  os::InputFile& file_;
-};
 
 // What walking one archive found: the names it would write, or the first
 // reason the extraction component would refuse it.
@@ -119,7 +113,7 @@ struct ArchiveResult {
 };
 
 // Walks the archive in the order the extraction component does: headers,
-// directory entries skipped, method, file name, then the data and its CRC.
+// each member judged as the extraction judges it, then the data and its CRC.
 ArchiveResult TestArchive(const std::string& path) {
   ArchiveResult r;
   auto fail = [&r](const char* code, const std::string& member, const std::string& ja, const std::string& en) {
@@ -132,7 +126,7 @@ ArchiveResult TestArchive(const std::string& path) {
   };
   os::InputFile file;
   if (!file.Open(path)) return fail("archive.unreadable", "", "を開けません。", "cannot be opened.");
-  FileReader reader(file);
+  engine::ArchiveFileReader reader(file);
   lzh::ArchiveReader archive(reader);
   int members = 0;
   for (;;) {
@@ -151,12 +145,13 @@ ArchiveResult TestArchive(const std::string& path) {
                   std::string("is corrupt (") + lzh::StatusName(s) + ").");
     }
     ++members;
-    if (m.IsDirectory()) continue;
-    if (m.method == lzh::Method::Unknown) {
+    engine::MemberVerdict verdict = engine::JudgeMember(m);
+    if (verdict == engine::MemberVerdict::Directory || verdict == engine::MemberVerdict::PassedOver) continue;
+    if (verdict == engine::MemberVerdict::UnknownMethod) {
       return fail("archive.unsupported-method", m.Path(), "は未対応の圧縮形式 " + m.methodId + " です。",
                   "uses the unsupported method " + m.methodId + ".");
     }
-    if (!engine::IsAcceptableFileName(m.name)) {
+    if (verdict == engine::MemberVerdict::BadName) {
       return fail("archive.bad-member-name", m.Path(), "は Windows で使えないファイル名です。",
                   "has a name Windows cannot create.");
     }
@@ -752,8 +747,9 @@ class Checker {
       }
       std::vector<std::uint8_t> block(gfx::kInitialBlockSize);
       std::uint16_t bitsOffset = 0;
-      if (gfx::ReadBitmapFile(path, block, bitsOffset) != 1) {
-        std::pair<std::string, std::string> why = PictureHint(path);
+      gfx::BitmapFault fault = gfx::BitmapFault::None;
+      if (gfx::ReadBitmapFile(path, block, bitsOffset, &fault) != 1) {
+        std::pair<std::string, std::string> why = PictureHint(fault);
         Add(Severity::Error, "picture.unreadable", shown, 0,
             std::string(kRoleJa[i]) + "の画像（" + Num(line) + " 行目）をウィザードのBMP読み込みで読めません: " + why.first,
             std::string("the ") + kRoleEn[i] + " picture (line " + Num(line) + ") cannot be read by the wizard's BMP reader: " +

@@ -4,20 +4,12 @@
 
 #include "cli/cli.h"
 #include "engine/archive_component.h"
+#include "engine/archive_inspect.h"
 #include "lzh/decoder.h"
 #include "os/os.h"
 #include "text/cp932.h"
 
 namespace {
-
-class FileReader : public lzh::Reader {
- public:
-  explicit FileReader(os::InputFile& file) : file_(file) {}
-  long long Read(void* buffer, std::size_t size) override { return file_.Read(buffer, size); }
-
- private:
-  os::InputFile& file_;
-};
 
 std::string MethodOrDirectory(const lzh::Member& m) { return m.methodId; }
 
@@ -68,7 +60,7 @@ int Walk(const std::string& path, bool decode) {
     cli::PrintLine("cannot open " + path, stderr);
     return 1;
   }
-  FileReader reader(file);
+  engine::ArchiveFileReader reader(file);
   lzh::ArchiveReader archive(reader);
   int failures = 0;
   int count = 0;
@@ -82,7 +74,12 @@ int Walk(const std::string& path, bool decode) {
       return 1;
     }
     ++count;
-    if (decode) {
+    engine::MemberVerdict verdict = engine::JudgeMember(m);
+    if (decode && engine::IsRefused(verdict)) {
+      // The extraction would refuse the whole archive for this member.
+      ++failures;
+      cli::PrintLine("FAILED " + m.Path() + "  (" + engine::VerdictName(verdict) + ")");
+    } else if (decode) {
       lzh::Status d = archive.Decode(nullptr);
       bool ok = d == lzh::Status::Ok;
       if (!ok) ++failures;

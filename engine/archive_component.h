@@ -3,8 +3,7 @@
 // functions: no exception leaves them.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "engine/archive_command.h"
 
 // Mode switch A, "quiet": nonzero suppresses the progress window. The run
 // sets 0, so a long extraction shows its progress. Returns the previous value.
@@ -37,24 +36,5 @@ struct ArchiveProgressHook {
 void SetArchiveProgressHook(const ArchiveProgressHook* hook);
 // How long an extraction runs before the progress display appears.
 void SetArchiveProgressDelayMs(int ms);
-
-// The command as parsed.
-struct ArchiveCommand {
-  // The text after -mcw, a work folder for temporary files. Accepted and
-  // deliberately not used: temporary files go into the destination folder
-  // itself, so that installing them is a rename on the same volume and a
-  // failure never leaves a file half-copied across volumes.
-  std::string workFolder;
-  std::string archive;      // as quoted, without ".lzh"
-  std::string destination;  // as quoted, ending with a separator
-};
-// False when `command` is not an "e" command of the form above.
-bool ParseArchiveCommand(const std::string& command, ArchiveCommand& out);
-
-// True when `name` may be created as a file in the destination folder: not
-// empty, ".", "..", a device name (with or without extension), no character
-// Windows forbids in a file name, and no trailing dot or space (which
-// Windows would silently drop).
-bool IsAcceptableFileName(const std::string& name);
 
 }  // namespace engine

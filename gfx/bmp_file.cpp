@@ -19,11 +19,14 @@ class FileSource : public ByteSource {
 }  // namespace
 
 int ReadBitmapFile(const std::string& path, std::vector<std::uint8_t>& block,
-                   std::uint16_t& bitsOffset) {
+                   std::uint16_t& bitsOffset, BitmapFault* fault) {
   os::InputFile file;
-  if (!file.Open(path)) return 0;
+  if (!file.Open(path)) {
+    if (fault) *fault = BitmapFault::Unreadable;
+    return 0;
+  }
   FileSource source(file);
-  return ReadBitmap(source, block, bitsOffset);
+  return ReadBitmap(source, block, bitsOffset, fault);
 }
 
 }  // namespace gfx

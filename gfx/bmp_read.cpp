@@ -35,17 +35,19 @@ void PutU32(std::uint8_t* p, std::uint32_t v) {
 
 namespace {
 
-// Reads exactly `size` bytes, accepting a source that hands them out in
-// several smaller pieces.
-bool ReadExact(ByteSource& in, std::uint8_t* dest, std::size_t size) {
-  while (size > 0) {
-    long long n = in.Read(dest, size);
-    if (n <= 0) return false;
-    dest += n;
-    size -= static_cast<std::size_t>(n);
+// Reads up to `size` bytes, accepting a source that hands them out in
+// several smaller pieces; the count that arrived before the end or a failure.
+std::size_t ReadUpTo(ByteSource& in, std::uint8_t* dest, std::size_t size) {
+  std::size_t got = 0;
+  while (got < size) {
+    long long n = in.Read(dest + got, size - got);
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
   }
-  return true;
+  return got;
 }
+
+bool ReadExact(ByteSource& in, std::uint8_t* dest, std::size_t size) { return ReadUpTo(in, dest, size) == size; }
 
 bool ValidDepth(std::uint16_t depth) {
   return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
@@ -64,29 +66,32 @@ std::uint32_t ReadChunked(ByteSource& in, std::uint8_t* dest, std::uint32_t coun
   return count;
 }
 
-int ReadBitmap(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& bitsOffset) {
-  if (block.size() < kInfoHeaderSize) return 0;
+namespace {
+
+BitmapFault Read(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& bitsOffset) {
+  if (block.size() < kInfoHeaderSize) return BitmapFault::BadValues;
   const long long fileSize = in.Size();
-  if (fileSize < 0) return 0;
+  if (fileSize < 0) return BitmapFault::Unreadable;
 
   std::uint8_t fileHeader[kFileHeaderSize];
-  if (!ReadExact(in, fileHeader, sizeof fileHeader)) return 0;
-  if (GetU16(fileHeader) != 0x4D42) return 0;  // "BM"
+  const std::size_t got = ReadUpTo(in, fileHeader, sizeof fileHeader);
+  if (got < 2 || GetU16(fileHeader) != 0x4D42) return BitmapFault::NotBmp;  // "BM"
+  if (got < sizeof fileHeader) return BitmapFault::HeadersCut;
   const std::uint32_t fileBitsOffset = GetU32(fileHeader + 10);
 
   std::uint8_t* hdr = block.data();
-  if (!ReadExact(in, hdr, kInfoHeaderSize)) return 0;
+  if (!ReadExact(in, hdr, kInfoHeaderSize)) return BitmapFault::HeadersCut;
   // 12 is the old core header; anything else below 40 is no known header.
   const std::uint32_t headerSize = GetU32(hdr + kHdrSize);
-  if (headerSize < kInfoHeaderSize) return 0;
+  if (headerSize < kInfoHeaderSize) return BitmapFault::CoreHeader;
 
   const auto width = static_cast<std::int32_t>(GetU32(hdr + kHdrWidth));
   const auto height = static_cast<std::int32_t>(GetU32(hdr + kHdrHeight));
   const std::int64_t rows = height < 0 ? -static_cast<std::int64_t>(height) : height;
-  if (width <= 0 || width > 0xFFFF || rows == 0 || rows > 0xFFFF) return 0;
+  if (width <= 0 || width > 0xFFFF || rows == 0 || rows > 0xFFFF) return BitmapFault::BadValues;
 
   const std::uint16_t depth = GetU16(hdr + kHdrBitCount);
-  if (!ValidDepth(depth)) return 0;
+  if (!ValidDepth(depth)) return BitmapFault::BadValues;
   const std::uint32_t compression = GetU32(hdr + kHdrCompression);
   const bool rle = compression == kBiRle8 || compression == kBiRle4;
   switch (compression) {
@@ -95,13 +100,13 @@ int ReadBitmap(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& 
     case kBiRle8:
     case kBiRle4:
       // Run-length bitmaps are bottom-up only and need their packed size.
-      if (depth != (compression == kBiRle8 ? 8 : 4) || height < 0) return 0;
+      if (depth != (compression == kBiRle8 ? 8 : 4) || height < 0) return BitmapFault::BadValues;
       break;
     case kBiBitfields:
-      if (depth != 16 && depth != 32) return 0;
+      if (depth != 16 && depth != 32) return BitmapFault::BadValues;
       break;
     default:
-      return 0;
+      return BitmapFault::Compression;
   }
 
   // Colour count from the low 16 bits of colours used; 0 means the full table
@@ -118,21 +123,21 @@ int ReadBitmap(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& 
   std::uint64_t imageSize = GetU32(hdr + kHdrSizeImage);
   const bool sizeGiven = imageSize != 0;
   if (!sizeGiven) {
-    if (rle) return 0;
+    if (rle) return BitmapFault::BadValues;
     imageSize = computedSize;
   } else if (!rle && imageSize < computedSize) {
-    return 0;  // the drawing call would read past the pixel bits
+    return BitmapFault::BadValues;  // the drawing call would read past the pixel bits
   }
 
   const std::uint64_t bitsInBlock = headerSize + tableBytes;
-  if (bitsInBlock > 0xFFFF) return 0;
+  if (bitsInBlock > 0xFFFF) return BitmapFault::BadValues;
 
   // Everything the headers promise must lie inside the file, so nothing is
   // allocated for data that is not there.
   const std::uint64_t tableEndInFile = kFileHeaderSize + bitsInBlock;
   const std::uint64_t bitsInFile = fileBitsOffset != 0 ? fileBitsOffset : tableEndInFile;
   const auto available = static_cast<std::uint64_t>(fileSize);
-  if (tableEndInFile > available || bitsInFile + imageSize > available) return 0;
+  if (tableEndInFile > available || bitsInFile + imageSize > available) return BitmapFault::BadValues;
 
   PutU32(hdr + kHdrClrUsed, colors);
   if (!sizeGiven) PutU32(hdr + kHdrSizeImage, static_cast<std::uint32_t>(imageSize));
@@ -140,18 +145,27 @@ int ReadBitmap(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& 
   try {
     block.resize(static_cast<std::size_t>(bitsInBlock + imageSize));
   } catch (const std::bad_alloc&) {
-    return 0;
+    return BitmapFault::NoMemory;
   }
   hdr = block.data();
 
-  // The rest of a longer header (V4, V5), then masks and colour table.
-  if (!ReadExact(in, hdr + kInfoHeaderSize, headerSize - kInfoHeaderSize)) return 0;
-  if (!ReadExact(in, hdr + headerSize, static_cast<std::size_t>(tableBytes))) return 0;
+  // The rest of a longer header (V4, V5), then masks and colour table. The
+  // sizes were checked against the file's, so a short read is a failed read.
+  if (!ReadExact(in, hdr + kInfoHeaderSize, headerSize - kInfoHeaderSize)) return BitmapFault::Unreadable;
+  if (!ReadExact(in, hdr + headerSize, static_cast<std::size_t>(tableBytes))) return BitmapFault::Unreadable;
 
   bitsOffset = static_cast<std::uint16_t>(bitsInBlock);
-  if (fileBitsOffset != 0 && !in.Seek(fileBitsOffset)) return 0;
+  if (fileBitsOffset != 0 && !in.Seek(fileBitsOffset)) return BitmapFault::Unreadable;
   const auto count = static_cast<std::uint32_t>(imageSize);
-  return ReadChunked(in, hdr + bitsOffset, count) == count ? 1 : 0;
+  return ReadChunked(in, hdr + bitsOffset, count) == count ? BitmapFault::None : BitmapFault::Unreadable;
+}
+
+}  // namespace
+
+int ReadBitmap(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& bitsOffset, BitmapFault* fault) {
+  const BitmapFault why = Read(in, block, bitsOffset);
+  if (fault) *fault = why;
+  return why == BitmapFault::None ? 1 : 0;
 }
 
 std::vector<PaletteColor> PaletteColors(const std::uint8_t* block, std::size_t size) {

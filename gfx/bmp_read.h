@@ -65,6 +65,18 @@ constexpr std::uint32_t kBiRle8 = 1;
 constexpr std::uint32_t kBiRle4 = 2;
 constexpr std::uint32_t kBiBitfields = 3;
 
+// Why ReadBitmap refused a picture, so that a message can say what to fix.
+enum class BitmapFault {
+  None,
+  Unreadable,   // the file cannot be opened, or a read failed
+  NotBmp,       // it does not start with "BM"
+  HeadersCut,   // it ends inside its file header or info header
+  CoreHeader,   // an info header shorter than 40 bytes: the old OS/2 core header
+  Compression,  // a compression the drawing cannot take (embedded JPEG or PNG, ...)
+  BadValues,    // header values that do not fit together or into the file (pixel data short)
+  NoMemory,     // the pixel block could not be allocated
+};
+
 // Reads `count` bytes to `dest`: whole chunks of kReadChunk bytes, then the
 // rest. Returns `count` when every byte arrived, 0 otherwise.
 std::uint32_t ReadChunked(ByteSource& in, std::uint8_t* dest, std::uint32_t count);
@@ -79,11 +91,14 @@ std::uint32_t ReadChunked(ByteSource& in, std::uint8_t* dest, std::uint32_t coun
 // The final header has colours used set to the number of table entries and
 // image size set to the computed size where the file gave 0, so that the
 // drawing call never reads beyond the block.
-int ReadBitmap(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& bitsOffset);
+//
+// `fault`, when given, receives why the picture was refused (None on success).
+int ReadBitmap(ByteSource& in, std::vector<std::uint8_t>& block, std::uint16_t& bitsOffset,
+               BitmapFault* fault = nullptr);
 
 // ReadBitmap on a file (narrow code page 932 path). 0 when it does not open.
 int ReadBitmapFile(const std::string& path, std::vector<std::uint8_t>& block,
-                   std::uint16_t& bitsOffset);
+                   std::uint16_t& bitsOffset, BitmapFault* fault = nullptr);
 
 struct PaletteColor {
   std::uint8_t red = 0;

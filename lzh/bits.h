@@ -6,11 +6,12 @@
 #include <cstring>
 #include <vector>
 
-#include "lzh/decoder.h"
 #include "lzh/input.h"
 #include "lzh/status.h"
 
 namespace lzh {
+
+class Sink;
 namespace detail {
 
 // Reads the packed data of one member most significant bit first. Past the

@@ -50,7 +50,10 @@ class ExtractFolder {
   std::vector<std::string> List();
   // Creates a new file; false when `name` exists already.
   bool CreateNew(const std::string& name, FolderFile& file);
-  // Moves `from` over `to` (replacing it, read-only or not).
+  // Moves `from` over `to` (replacing it, read-only or not). On Linux a file
+  // made by CreateNew that takes the name of a file it replaces (renamed
+  // over it, or after it was renamed away) gets that file's permissions
+  // with the owner's write bit; other new files keep those umask gave them.
   bool Rename(const std::string& from, const std::string& to);
   bool Remove(const std::string& name);  // also a read-only file
   bool Exists(const std::string& name);

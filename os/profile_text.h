@@ -2,6 +2,11 @@
 // with the semantics of GetPrivateProfileStringA and
 // WritePrivateProfileStringA. Used by the POSIX side of os/; kept apart from
 // any I/O so that it is tested and fuzzed on its own.
+//
+// A line ends at CR LF, LF or a lone CR. A header is a line whose first
+// non-blank character is '[' and that holds a ']' after it; the section name
+// runs to the last ']' of the line. Requested section and key names match
+// without blanks around them.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +26,23 @@ std::string ProfileRead(const std::string& content, const std::string& section,
 // edited line stays as it was: an existing key's line keeps its name and
 // everything before the '='; a new key is inserted after the section's last
 // key (or its header); a new section is appended at the end. New lines use the
-// file's own line end (CR LF for a file that has none yet).
+// file's own line end (its first one; CR LF for a file that has none yet).
 std::string ProfileWrite(const std::string& content, const std::string& section,
                          const std::string& key, const std::string& value);
+
+// Conversion between code page 932 and UTF-16, supplied by the platform.
+struct Utf16Codec {
+  std::u16string (*toUtf16)(const std::string& cp932);
+  std::string (*toCp932)(const std::u16string& utf16);
+};
+
+// The same on the bytes of a settings file, which may be UTF-16: a file that
+// begins with the UTF-16LE byte-order mark is read as UTF-16 (names and
+// values converted with `codec`) and written back in UTF-16, every unit
+// outside the edited line kept; any other file is code page 932 text.
+std::string ProfileRead(const std::string& content, const std::string& section, const std::string& key,
+                        const std::string& def, std::size_t size, const Utf16Codec& codec);
+std::string ProfileWrite(const std::string& content, const std::string& section, const std::string& key,
+                         const std::string& value, const Utf16Codec& codec);
 
 }  // namespace os

@@ -21,6 +21,9 @@ class App {
   int Run();
   // InitInstance, then Run when it succeeded.
   int Main();
+  // A menu or accelerator command that the main window does not handle
+  // itself, passed on to the application; true when handled.
+  virtual bool OnCommand(int /*id*/) { return false; }
 
   HWND MainWindow() const { return mainWindow_; }
   void SetMainWindow(HWND hwnd) { mainWindow_ = hwnd; }

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <ctime>
+#include <map>
+#include <set>
 
 #include "os/os.h"
 #include "os/os_internal.h"
@@ -84,8 +86,14 @@ bool FolderFile::Close() {
   return true;
 }
 
+// A file made here that takes the place of an existing one keeps that
+// file's permissions (its owner may write it): either the old file is
+// still there when the new one is renamed over it, or it was renamed away
+// first and its permissions were noted under the name it left.
 struct ExtractFolder::Impl {
   Fd dir;
+  std::set<std::string> created;             // native names of the files CreateNew made
+  std::map<std::string, mode_t> movedAway;   // native name -> permissions of the file that left it
 };
 
 ExtractFolder::ExtractFolder() = default;
@@ -127,13 +135,31 @@ bool ExtractFolder::CreateNew(const std::string& name, FolderFile& file) {
   if (fd < 0) return Fail(errno);
   file.impl_ = std::make_unique<FolderFile::Impl>();
   file.impl_->fd.Reset(fd);
+  impl_->created.insert(Native(name));
   return true;
 }
 
 bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
   if (detail::InjectedFailure(Op::Rename)) return false;
-  if (::renameat(impl_->dir.get(), Native(from).c_str(), impl_->dir.get(), Native(to).c_str()) != 0) {
-    return Fail(errno);
+  const int dir = impl_->dir.get();
+  const std::string src = Native(from), dst = Native(to);
+  const bool ours = impl_->created.count(src) != 0;
+  struct stat st;
+  const bool replacing = ::fstatat(dir, dst.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  if (ours) {
+    auto noted = impl_->movedAway.find(dst);
+    if (replacing && S_ISREG(st.st_mode)) {
+      ::fchmodat(dir, src.c_str(), (st.st_mode & 07777) | S_IWUSR, 0);
+    } else if (!replacing && noted != impl_->movedAway.end()) {
+      ::fchmodat(dir, src.c_str(), noted->second | S_IWUSR, 0);
+    }
+  } else if (!replacing && ::fstatat(dir, src.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+    impl_->movedAway[src] = st.st_mode & 07777;
+  }
+  if (::renameat(dir, src.c_str(), dir, dst.c_str()) != 0) return Fail(errno);
+  if (ours) {
+    impl_->created.erase(src);
+    impl_->created.insert(dst);
   }
   return true;
 }
@@ -141,6 +167,7 @@ bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
 bool ExtractFolder::Remove(const std::string& name) {
   if (detail::InjectedFailure(Op::Remove)) return false;
   if (::unlinkat(impl_->dir.get(), Native(name).c_str(), 0) != 0) return Fail(errno);
+  impl_->created.erase(Native(name));
   return true;
 }
 

@@ -26,7 +26,10 @@ namespace {
 
 using posix::Fail;
 using posix::Fd;
+using posix::RequireRegular;
 using posix::WriteAll;
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
 bool g_removable = false;
 
@@ -39,9 +42,12 @@ bool ReadOnly(const std::string& native) {
   return ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
-bool ReadWhole(const std::string& native, std::string& out) {
-  Fd fd(::open(native.c_str(), O_RDONLY | O_CLOEXEC));
+// O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is then
+// refused as not a regular file.
+bool ReadWhole(const std::string& native, std::string& out, struct stat* st = nullptr) {
+  Fd fd(::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return Fail(errno);
+  if (!RequireRegular(fd.get(), st)) return false;
   out.clear();
   char buf[65536];
   for (;;) {
@@ -154,14 +160,16 @@ bool CopyFileReplace(const std::string& from, const std::string& to) {
   const bool injected = Failed(Op::Copy);
   std::string src = posix::NativePath(from);
   std::string dst = posix::NativePath(to);
-  Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd in(::open(src.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (in.get() < 0) return Fail(errno);
   struct stat st;
-  if (::fstat(in.get(), &st) != 0) return Fail(errno);
-  if (S_ISDIR(st.st_mode)) return Fail(EISDIR);
+  if (!RequireRegular(in.get(), &st)) return false;
   if (ReadOnly(dst)) return Fail(EACCES);
-  Fd out(::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  // A replaced file keeps its permissions; a new one gets those umask gives.
+  Fd out(::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
   if (out.get() < 0) return Fail(errno);
+  struct stat target;
+  if (!RequireRegular(out.get(), &target)) return false;
   char buf[1 << 16];
   for (;;) {
     ssize_t r = ::read(in.get(), buf, sizeof buf);
@@ -175,8 +183,8 @@ bool CopyFileReplace(const std::string& from, const std::string& to) {
     if (injected) return false;
   }
   if (injected) return false;  // an empty source
-  // CopyFile carries the source's attributes over, the read-only bit among them.
-  ::fchmod(out.get(), st.st_mode & 07777);
+  // CopyFile carries the source's read-only attribute over.
+  if (!(st.st_mode & S_IWUSR)) ::fchmod(out.get(), target.st_mode & 07777 & ~kWriteBits);
   if (::close(out.Release()) != 0) return Fail(errno);
   return true;
 }
@@ -198,7 +206,7 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes) {
   if (::stat(native.c_str(), &st) != 0) return Fail(errno);
   mode_t mode = st.st_mode & 07777;
   if (attributes & kAttrReadOnly) {
-    mode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
+    mode &= static_cast<mode_t>(~kWriteBits);
   } else {
     mode |= S_IWUSR;
   }
@@ -219,6 +227,14 @@ bool MoveReplace(const std::string& from, const std::string& to, bool replaceRea
   std::string src = posix::NativePath(from);
   std::string dst = posix::NativePath(to);
   if (!replaceReadOnly && ReadOnly(dst)) return Fail(EACCES);
+  // The file that takes the place of another keeps that one's permissions;
+  // only the read-only attribute travels with the moved file, as on Windows.
+  struct stat moved, replaced;
+  if (::stat(dst.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode) && ::stat(src.c_str(), &moved) == 0) {
+    mode_t mode = replaced.st_mode & 07777;
+    mode = (moved.st_mode & S_IWUSR) ? (mode | S_IWUSR) : (mode & ~kWriteBits);
+    if (mode != (moved.st_mode & 07777)) ::chmod(src.c_str(), mode);
+  }
   if (::rename(src.c_str(), dst.c_str()) != 0) return Fail(errno);
   // Make the rename itself durable, as MOVEFILE_WRITE_THROUGH does.
   std::size_t slash = dst.rfind('/');
@@ -229,11 +245,11 @@ bool MoveReplace(const std::string& from, const std::string& to, bool replaceRea
 }
 
 bool LastWriteDateExclusive(const std::string& path, Date& date) {
-  Fd fd(::open(posix::NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(posix::NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return Fail(errno);
-  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return Fail(errno);
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) return Fail(errno);
+  if (!RequireRegular(fd.get(), &st)) return false;
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return Fail(errno);
   struct tm tm;
   time_t t = st.st_mtime;
   if (!::gmtime_r(&t, &tm)) return Fail(EINVAL);
@@ -266,15 +282,13 @@ InputFile::InputFile() = default;
 InputFile::~InputFile() = default;
 
 bool InputFile::Open(const std::string& path, bool exclusive) {
-  impl_ = std::make_unique<Impl>();
-  impl_->fd.Reset(::open(posix::NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat st;
-  if (impl_->fd.get() < 0 || (exclusive && ::flock(impl_->fd.get(), LOCK_EX | LOCK_NB) != 0) ||
-      ::fstat(impl_->fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
-    Fail(impl_->fd.get() < 0 ? errno : (errno ? errno : EISDIR));
-    impl_.reset();
-    return false;
-  }
+  impl_.reset();
+  auto impl = std::make_unique<Impl>();
+  impl->fd.Reset(::open(posix::NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (impl->fd.get() < 0) return Fail(errno);
+  if (!RequireRegular(impl->fd.get())) return false;
+  if (exclusive && ::flock(impl->fd.get(), LOCK_EX | LOCK_NB) != 0) return Fail(errno);
+  impl_ = std::move(impl);
   return true;
 }
 
@@ -315,8 +329,9 @@ bool OutputFile::Create(const std::string& path) {
   std::string native = posix::NativePath(path);
   if (ReadOnly(native)) return Fail(EACCES);
   auto impl = std::make_unique<Impl>();
-  impl->fd.Reset(::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  impl->fd.Reset(::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
   if (impl->fd.get() < 0) return Fail(errno);
+  if (!RequireRegular(impl->fd.get())) return false;
   impl_ = std::move(impl);
   return true;
 }
@@ -349,11 +364,90 @@ bool OutputFile::IsOpen() const { return impl_ != nullptr; }
 
 // ---- Profile strings -----------------------------------------------------
 
+namespace {
+
+// UTF-16 from and to code page 932 by way of UTF-8, which the converter of
+// text/ speaks. What does not convert becomes '?'.
+std::u16string ToUtf16(const std::string& cp932) {
+  const std::string u8 = text::Cp932ToUtf8(cp932);
+  std::u16string out;
+  for (std::size_t i = 0; i < u8.size();) {
+    unsigned char c = static_cast<unsigned char>(u8[i]);
+    std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+    if (n == 0 || i + n > u8.size()) {
+      out += u'?';
+      ++i;
+      continue;
+    }
+    char32_t cp = n == 1 ? c : (c & (0x7F >> n));
+    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(u8[i + k]) & 0x3F);
+    if (cp >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::string ToCp932(const std::u16string& utf16) {
+  std::string u8;
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    char32_t cp = utf16[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] < 0xE000) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
+    } else if (cp >= 0xD800 && cp < 0xE000) {
+      cp = '?';  // a lone surrogate
+    }
+    if (cp < 0x80) {
+      u8 += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      u8 += static_cast<char>(0xC0 | (cp >> 6));
+      u8 += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      u8 += static_cast<char>(0xE0 | (cp >> 12));
+      u8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      u8 += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      u8 += static_cast<char>(0xF0 | (cp >> 18));
+      u8 += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      u8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      u8 += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return text::Utf8ToCp932(u8);
+}
+
+const Utf16Codec kCodec = {ToUtf16, ToCp932};
+
+// A new file beside `native` with a short name of its own, so that a
+// settings name near the file-name limit still leaves room for it. Created
+// with the permissions umask gives.
+bool CreateBeside(const std::string& native, Fd& fd, std::string& temp) {
+  static unsigned serial = 0;
+  std::size_t slash = native.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "~brx%04x%04x.tmp", static_cast<unsigned>(::getpid()) & 0xFFFF,
+                  ++serial & 0xFFFF);
+    temp = folder + name;
+    fd.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() >= 0) return true;
+    if (errno != EEXIST) return Fail(errno);
+  }
+  return Fail(EEXIST);
+}
+
+}  // namespace
+
 std::string GetProfileValue(const std::string& section, const std::string& key,
                              const std::string& def, std::size_t size, const std::string& file) {
   std::string content;
   if (!ReadWhole(posix::NativePath(file), content)) content.clear();
-  return ProfileRead(content, section, key, def, size);
+  return ProfileRead(content, section, key, def, size, kCodec);
 }
 
 bool SetProfileValue(const std::string& section, const std::string& key,
@@ -361,20 +455,21 @@ bool SetProfileValue(const std::string& section, const std::string& key,
   if (Failed(Op::ProfileWrite)) return false;
   std::string native = posix::NativePath(file);
   std::string content;
-  if (!ReadWhole(native, content)) {
+  struct stat st;
+  bool exists = ReadWhole(native, content, &st);
+  if (!exists) {
     if (LastError() != Error::NotFound) return false;
     content.clear();
   }
-  if (ReadOnly(native)) return Fail(EACCES);
-  std::string updated = ProfileWrite(content, section, key, value);
+  if (exists && !(st.st_mode & S_IWUSR)) return Fail(EACCES);
+  std::string updated = ProfileWrite(content, section, key, value, kCodec);
   // The new text goes to a file beside the settings file and replaces it in
-  // one step, so a full disk never leaves the settings cut short.
-  struct stat st;
-  mode_t mode = ::stat(native.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
-  std::string temp = native + ".brxtmp";
-  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
-  if (fd.get() < 0) return Fail(errno);
-  ::fchmod(fd.get(), mode);
+  // one step, so a full disk never leaves the settings cut short. The
+  // settings file keeps its permissions.
+  Fd fd;
+  std::string temp;
+  if (!CreateBeside(native, fd, temp)) return false;
+  if (exists) ::fchmod(fd.get(), st.st_mode & 07777);
   bool injected = Failed(Op::Write);
   bool ok = !injected && WriteAll(fd.get(), updated.data(), updated.size());
   if (injected) WriteAll(fd.get(), updated.data(), updated.size() / 2);  // a disk that fills up half-way

@@ -14,6 +14,7 @@ Error FromErrno(int e) {
     case EPERM:
     case EROFS:
     case EISDIR:
+    case ENXIO:  // a FIFO that nobody reads, opened without waiting
       return Error::AccessDenied;
     case EWOULDBLOCK:
     case EBUSY:
@@ -25,6 +26,14 @@ Error FromErrno(int e) {
     default:
       return Error::Other;
   }
+}
+
+bool RequireRegular(int fd, struct stat* st) {
+  struct stat own;
+  if (!st) st = &own;
+  if (::fstat(fd, st) != 0) return Fail(errno);
+  if (!S_ISREG(st->st_mode)) return Fail(EACCES);
+  return true;
 }
 
 bool WriteAll(int fd, const char* p, std::size_t n) {

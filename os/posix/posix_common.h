@@ -2,6 +2,7 @@
 // descriptor that closes itself.
 #pragma once
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -40,6 +41,11 @@ class Fd {
  private:
   int fd_;
 };
+
+// True when `fd` is a regular file (its status in `st` when given). Anything
+// else (a folder, a FIFO, a device) fails as an unreadable file does, so that
+// no caller waits on a pipe or reads a device without end.
+bool RequireRegular(int fd, struct stat* st = nullptr);
 
 // Writes all `n` bytes, retrying after interruptions; false (last error set)
 // on a failure.

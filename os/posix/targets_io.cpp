@@ -40,8 +40,11 @@ bool NamedOutputFile::Create(const std::string& folder, const std::string& name)
   // keeps even root from truncating the file.
   if (::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return Fail(EACCES);
   auto impl = std::make_unique<Impl>();
-  impl->fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A new file gets the permissions umask gives; O_NONBLOCK keeps a FIFO
+  // from holding the open, and it is then refused.
+  impl->fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
   if (impl->fd < 0) return Fail(errno);
+  if (!posix::RequireRegular(impl->fd)) return false;
   impl_ = std::move(impl);
   return true;
 }

@@ -1,7 +1,9 @@
-// Parsing of the extraction command and the file names the component accepts.
+// Parsing of the extraction command, the file names the component accepts
+// and what it makes of each member.
 #include <gtest/gtest.h>
 
 #include "engine/archive_component.h"
+#include "engine/archive_inspect.h"
 
 namespace {
 
@@ -91,6 +93,39 @@ TEST(ArchiveNames, AcceptsAndRefuses) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(r.ok, engine::IsAcceptableFileName(r.name));
+  }
+}
+
+TEST(ArchiveInspect, VerdictPerMember) {
+  auto member = [](const char* method, const std::string& name, std::uint64_t size) {
+    lzh::Member m;
+    m.methodId = method;
+    m.method = lzh::MethodFromId(method);
+    m.name = name;
+    m.originalSize = size;
+    return m;
+  };
+  using engine::MemberVerdict;
+  const struct {
+    const char* label;
+    lzh::Member m;
+    MemberVerdict verdict;
+  } rows[] = {
+      {"file", member("-lh5-", "a.txt", 10), MemberVerdict::File},
+      {"empty file", member("-lh0-", "a.txt", 0), MemberVerdict::File},
+      {"directory", member("-lhd-", "", 0), MemberVerdict::Directory},
+      {"directory with a name", member("-lhd-", "sub", 0), MemberVerdict::Directory},
+      {"nameless and empty", member("-lh0-", "", 0), MemberVerdict::PassedOver},
+      {"nameless and empty, unknown method", member("-lzx-", "", 0), MemberVerdict::PassedOver},
+      {"nameless with data", member("-lh0-", "", 1), MemberVerdict::BadName},
+      {"unknown method", member("-lzx-", "a.txt", 10), MemberVerdict::UnknownMethod},
+      {"unknown method and a device name", member("-lzx-", "con", 10), MemberVerdict::UnknownMethod},
+      {"device name", member("-lh0-", "con.txt", 0), MemberVerdict::BadName},
+      {"trailing dot", member("-lh5-", "a.", 10), MemberVerdict::BadName},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.label);
+    EXPECT_STREQ(engine::VerdictName(r.verdict), engine::VerdictName(engine::JudgeMember(r.m)));
   }
 }
 

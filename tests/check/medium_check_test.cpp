@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "check/medium_check.h"
+#include "engine/archive_component.h"
 #include "os/os.h"
 #include "tests/lzh/lzh_support.h"
 #include "tests/support/temp_dir.h"
@@ -404,6 +405,47 @@ TEST(MediumCheck, PerDiskFindingsNameTheDiskFolder) {
   check::Report r = check::CheckMedium(dir.path());
   EXPECT_EQ(Problems(r), std::vector<std::string>{"archive.not-lzh@disk2/EXCEL.lzh"});
   EXPECT_EQ(r.diskFolders, (std::vector<std::string>{"disk1", "disk2"}));
+}
+
+// The check refuses exactly the archives the extraction refuses. A nameless,
+// empty stored member (a directory as some archivers write it) is passed over
+// by both.
+TEST(MediumCheck, JudgesEveryMemberAsTheExtractionDoes) {
+  using lzhtest::BuildArchive;
+  using lzhtest::Stored;
+  auto method = [](lzhtest::HandMember m, const char* id) {
+    m.method = id;
+    return m;
+  };
+  lzhtest::HandMember badCrc = Stored("tool.exe", "new tool");
+  badCrc.crc ^= 1;
+  const lzhtest::HandMember tool = Stored("tool.exe", "new tool");
+  const struct {
+    const char* label;
+    std::string archive;
+    const char* code;  // the check's finding for PROG.lzh; "" when both accept it
+  } rows[] = {
+      {"nameless, empty member at level 0", BuildArchive({Stored("", "", 0), tool}), ""},
+      {"nameless, empty member at level 2", BuildArchive({tool, Stored("", "")}), ""},
+      {"directory entry", BuildArchive({method(Stored("sub", ""), "-lhd-"), tool}), ""},
+      {"nameless member with data", BuildArchive({tool, Stored("", "x")}), "archive.bad-member-name"},
+      {"device name", BuildArchive({tool, Stored("con.txt", "x")}), "archive.bad-member-name"},
+      {"unknown method", BuildArchive({method(tool, "-lzx-")}), "archive.unsupported-method"},
+      {"CRC error", BuildArchive({badCrc}), "archive.crc"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.label);
+    TempDir dir;
+    Medium m = CleanMedium();
+    m.files["PROG.lzh"] = r.archive;
+    Write(m, dir.path());
+    std::vector<std::string> expected;
+    if (*r.code) expected.push_back(std::string(r.code) + "@PROG.lzh");
+    EXPECT_EQ(Problems(check::CheckMedium(dir.path())), expected);
+    std::string command = "e -mcwC:\\WINDOWS \"" + dir.path() + "PROG\" \"" + dir.path() + "out\\\"";
+    char reply[256] = {};
+    EXPECT_EQ(RunArchiveCommand(nullptr, command.c_str(), reply, sizeof reply) == 0, *r.code == '\0');
+  }
 }
 
 // ---- against an installation ----------------------------------------------------

@@ -12,6 +12,16 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
+// The bytes of a UTF-16LE file with its byte-order mark.
+std::string Utf16File(const std::u16string& text) {
+  std::string out = "\xFF\xFE";
+  for (char16_t u : text) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  }
+  return out;
+}
+
 struct ReadCase {
   const char* what;
   std::string content;  // empty: the file does not exist
@@ -46,6 +56,16 @@ TEST(ProfileRead, MatchesWindowsRules) {
       {"LF only", "[A]\nk=v\n", "A", "k", "", 100, "v"},
       {"no final line end", "[A]\r\nk=v", "A", "k", "", 100, "v"},
       {"file ends in a lone CR", "[A]\r\nk=v\r", "A", "k", "", 100, "v"},
+      {"lone CR ends every line", "[section1]\rname1=val1\r", "section1", "name1", "", 100, "val1"},
+      {"lone CR, a later section", "[A]\rk=1\r[B]\rk=2", "B", "k", "", 100, "2"},
+      {"'[' without ']' is an ordinary line", "[A]\r\n[s\r\nk=v\r\n", "A", "k", "", 100, "v"},
+      {"'[' without ']' opens no section", "[A]\r\n[s\r\nk=v\r\n", "s", "k", "none", 100, "none"},
+      {"header name runs to the last ']'", "[s]x]\r\nk=v\r\n", "s]x", "k", "", 100, "v"},
+      {"header name is not cut at the first ']'", "[s]x]\r\nk=v\r\n", "s", "k", "none", 100, "none"},
+      {"blanks around requested names", std, "  SYSTEM ", " TITLE  ", "", 100, "見積 8.0S"},
+      {"UTF-16 file", Utf16File(u"[S]\r\nk=見積 ポ\r\n[T]\r\nk=2\r\n"), "s", "K", "", 100, "見積 ポ"},
+      {"UTF-16, a later section", Utf16File(u"[S]\r\nk=1\r\n[表]\r\nキー=2\r\n"), "表", "キー", "", 100, "2"},
+      {"UTF-16, key missing", Utf16File(u"[S]\r\nk=1\r\n"), "S", "x", "d", 100, "d"},
   };
   for (const ReadCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -80,6 +100,37 @@ TEST(ProfileWrite, ReadsBackWhatWasWritten) {
   EXPECT_EQ(os::GetProfileValue("SYSTEM", "種別電気", "", 100, file), "1");
   EXPECT_EQ(os::GetProfileValue("DIR", "MASTER", "", 100, file), "D:\\表示\\ソフト\\");
   EXPECT_EQ(os::GetProfileValue("SYSTEM", "Bar", "", 100, file), "ポ|ポ");
+}
+
+// A write must land where a read finds it, whatever the file's line ends or
+// encoding: a second copy of the section would hide the new value.
+TEST(ProfileWrite, ReadsBackInEveryLineEndAndEncoding) {
+  const struct {
+    const char* what;
+    std::string content;
+  } cases[] = {
+      {"CR LF", "[section1]\r\nname1=val1\r\n"},
+      {"LF", "[section1]\nname1=val1\n"},
+      {"lone CR", "[section1]\rname1=val1\r"},
+      {"UTF-16", Utf16File(u"[section1]\r\nname1=val1\r\n")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    std::string file = dir / "s.ini";
+    WriteFile(file, c.content);
+    ASSERT_TRUE(os::SetProfileValue("section1", "name1", "新", file));
+    ASSERT_TRUE(os::SetProfileValue(" section1 ", " name2 ", "2", file));
+    ASSERT_TRUE(os::SetProfileValue("section2", "name3", "3", file));
+    EXPECT_EQ(os::GetProfileValue("section1", "name1", "", 100, file), "新");
+    EXPECT_EQ(os::GetProfileValue("section1", "name2", "", 100, file), "2");
+    EXPECT_EQ(os::GetProfileValue("section2", "name3", "", 100, file), "3");
+    if (c.content[0] == '\xFF') {
+      std::string bytes = ReadFile(file);
+      EXPECT_EQ(bytes.compare(0, 2, "\xFF\xFE"), 0);
+      EXPECT_EQ(bytes.size() % 2, 0u);
+    }
+  }
 }
 
 TEST(ProfileWrite, CreatesAMissingFileButNotAMissingFolder) {
@@ -120,6 +171,16 @@ TEST(ProfileText, KeepsEveryByteItDoesNotEdit) {
       {"気 does not match 議", "[S]\r\n議=1\r\n", "S", "気", "2", "[S]\r\n議=1\r\n気=2\r\n"},
       {"']' as a trail byte inside a section name", "[\x83\x5D]\r\nk=1\r\n", "\x83\x5D", "k", "2",
        "[\x83\x5D]\r\nk=2\r\n"},
+      {"CR-only file, new key", "[S]\ra=1\r[T]\r", "S", "b", "2", "[S]\ra=1\rb=2\r[T]\r"},
+      {"CR-only file, new value", "[S]\ra=1\r[T]\r", "S", "a", "9", "[S]\ra=9\r[T]\r"},
+      {"CR-only file, new section", "[S]\ra=1\r", "T", "b", "2", "[S]\ra=1\r[T]\rb=2\r"},
+      {"CR-only file without a last line end", "[S]\ra=1", "S", "b", "2", "[S]\ra=1\rb=2\r"},
+      {"the first line end sets the style", "[S]\r\na=1\rb=2\n", "S", "c", "3", "[S]\r\na=1\rb=2\nc=3\r\n"},
+      {"blanks around requested names", "[S]\r\nk=1\r\n", " S ", " k ", "2", "[S]\r\nk=2\r\n"},
+      {"new names without their blanks", "", " S ", " k ", "v", "[S]\r\nk=v\r\n"},
+      {"'[' without ']' stays inside the section", "[S]\r\n[x\r\nk=1\r\n", "S", "k", "2",
+       "[S]\r\n[x\r\nk=2\r\n"},
+      {"header name to the last ']'", "[s]x]\r\nk=1\r\n", "s]x", "k", "2", "[s]x]\r\nk=2\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -147,6 +208,28 @@ TEST(ProfileFile, AWriteThatFailsHalfWayKeepsTheOldFile) {
   EXPECT_EQ(ReadFile(file), before);
   std::vector<os::FindEntry> left = os::FindFiles(dir / "*");
   for (const auto& e : left) EXPECT_TRUE(e.name == "." || e.name == ".." || e.name == "morefa1.ini") << e.name;
+}
+
+TEST(ProfileFile, Utf16FileKeepsEveryUnitItDoesNotEdit) {
+  TempDir dir;
+  std::string file = dir / "u.ini";
+  WriteFile(file, Utf16File(u"; 注\r\n[S]\r\nk = 見積\r\n\r\n[T]\r\n") + "\x7F");  // odd last byte
+  ASSERT_TRUE(os::SetProfileValue("S", "k", "令和", file));
+  ASSERT_TRUE(os::SetProfileValue("S", "新", "1", file));
+  EXPECT_EQ(ReadFile(file), Utf16File(u"; 注\r\n[S]\r\nk =令和\r\n新=1\r\n\r\n[T]\r\n") + "\x7F");
+}
+
+// The temporary file of the replace must fit where the settings name fits.
+TEST(ProfileFile, NameAtTheFileNameLimit) {
+  for (std::size_t length : {250u, 255u}) {
+    SCOPED_TRACE(length);
+    TempDir dir;
+    std::string file = dir / (std::string(length - 4, 'm') + ".ini");
+    WriteFile(file, "[S]\r\nk=1\r\n");
+    ASSERT_TRUE(os::SetProfileValue("S", "k", "2", file));
+    EXPECT_EQ(os::GetProfileValue("S", "k", "", 10, file), "2");
+    EXPECT_EQ(os::FindFiles(dir / "*").size(), 3u);  // ".", ".." and the file
+  }
 }
 
 TEST(ProfileFile, KeepsCommentsAndBlankLinesOnDisk) {
