@@ -622,15 +622,19 @@ wrong-folder|/VERYSILENT /DIR="$OTHER_W"|3|ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞ�
 wrong-folder-silent|/SILENT /DIR="$OTHER_W"|3|設定ファイルがありません: $OTHER_W
 EOF
   # Neither /DIR, nor a registered folder, nor line 16: nothing to update.
+  # A bare /LOG writes Brelix-yyyymmdd-hhmmss.log into %TEMP%.
   LC_ALL=C sed -i "16s/.*/\r/" "$medium/info.txt"
-  log="$work/brelix-no-folder.log"
+  touch "$work/marker"
   drive refused-no-folder <<EOF
-launchcmd $(dq "\"$EXE_W\" /verysilent -LOG=\"$(winpath "$log")\"")
+launchcmd $(dq "\"$EXE_W\" /verysilent -log")
 watch
 exit 3
 EOF
   expect_unchanged
+  log="$(find "$WINEPREFIX/drive_c/users" -name 'Brelix-????????-??????.log' -newer "$work/marker" | head -n1)"
+  [ -n "$log" ] || fail "no log in %TEMP%"
   expect_log "$log" "インストール先が決まりません"
+  rm -f "$log"
   ;;
 silent_floppy)
   # The medium is a floppy and its last record is on disk 2: nobody can
