@@ -669,15 +669,19 @@ EOF
   expect_log "$log" "メッセージ [確認] システムは正常に更新されました。" "（終了コード 0）"
   ;;
 wizard_log)
-  # /LOG with the wizard: the person's choices are in the log too.
+  # /LOG with the wizard: the person's choices are in the log too. /DIR
+  # takes the place of the proposal (line 16 names another folder).
   log="$work/brelix-wizard.log"
+  chosen="$work/chosen"
+  cp -r "$install" "$chosen"
+  chosen_w="$(winpath "$chosen")"
   drive wizard-log <<EOF
-launchcmd $(dq "\"$EXE_W\" /LOG=\"$(winpath "$log")\"")
+launchcmd $(dq "\"$EXE_W\" /LOG=\"$(winpath "$log")\" /DIR=\"$chosen_w\"")
 dialog マスタ調整機能付
 click 1
 gone
 dialog アップデート
-text 1005 $INSTALL_W
+text 1005 $chosen_w
 click 1
 gone
 dialog アップデート
@@ -688,8 +692,9 @@ text 0xFFFF システムは正常に更新されました。
 click 1
 exit 0
 EOF
-  expect_updated
-  expect_log "$log" "お知らせ: 開始" "インストール先の選択: $INSTALL_W（提案）" "確認: 更新" \
+  install="$chosen" expect_updated
+  expect_unchanged
+  expect_log "$log" "お知らせ: 開始" "インストール先の選択: $chosen_w（/DIR）" "確認: 更新" \
     "メッセージ [確認] システムは正常に更新されました。" "（終了コード 0）"
   # A log that cannot be made is said once; the wizard goes on, and Escape
   # in the notes ends it with nothing changed.
