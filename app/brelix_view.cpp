@@ -8,6 +8,7 @@
 #include "dialogs/target_dlg.h"
 #include "engine/source_dir.h"
 #include "engine/unattended.h"
+#include "engine/update_run.h"
 #include "gfx/bitmap_draw.h"
 #include "res/resource.h"
 #include "winui/handles.h"
@@ -138,7 +139,7 @@ void CBrelixView::OnStepConfirm() {
     Log("確認: 更新");
     ViewUpdateUi ui(hwnd(), &CBrelixApp::Instance()->Log());
     RunOutcome outcome = RunOutcome::FailedAfterChanges;
-    if (engine::RunUpdateWithOutcome(m_session, ui, g_sourceDir, &outcome) == 1) {
+    if (RunUpdate(m_session, ui, g_sourceDir, &outcome) == 1) {
       CloseFrame(outcome);
     } else {
       Log(std::string("やり直し: ") + engine::OutcomeText(outcome));

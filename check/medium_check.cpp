@@ -29,17 +29,10 @@ namespace {
 const char kInfoTxt[] = "info.txt";
 const char kTemplateName[] = "横K-R7q.xlsm";
 const char kTemplateFolder[] = "形式\\";
-constexpr int kPictureFirstLine = 22;
-constexpr int kNotesLine = 26;
-constexpr int kTitlePatternFirstLine = 28;
 constexpr int kMaxLineBreaks = 100;
 constexpr std::size_t kTitleBuffer = 100;
 
 std::string Num(long long n) { return std::to_string(n); }
-
-bool EndsWithSeparator(const std::string& s) {
-  return !s.empty() && text::FindLastSeparator(s) == s.size() - 1;
-}
 
 // A path as a key for comparing where files land: separators unified and not
 // doubled, ASCII letters upper-cased, double-byte characters left whole.
@@ -175,8 +168,7 @@ ArchiveResult TestArchive(const std::string& path) {
 class Checker {
  public:
   Checker(const std::string& mediumDir, const Options& options) : options_(options) {
-    root_ = mediumDir;
-    if (!EndsWithSeparator(root_)) root_ += '\\';
+    root_ = text::WithTrailingSeparator(mediumDir);
   }
 
   Report Run() {
@@ -271,6 +263,9 @@ class Checker {
     return true;
   }
 
+  // A path in the installation, for a message.
+  std::string P(const std::string& path) const { return text::ShownPath(path, options_.shownSeparator); }
+
   std::string Shown(int disk, const std::string& name) const {
     auto it = diskShown_.find(disk);
     return (it == diskShown_.end() ? std::string() : it->second) + name;
@@ -330,59 +325,60 @@ class Checker {
                 "this key name comes after the empty line " + Num(firstEmpty) + " and is never looked up.");
       }
     }
-    if (HasLine(1) && Line(1).empty()) {
-      AddLine(Severity::Warning, "descriptor.no-key-name", 1,
+    if (HasLine(kLineFirstUninstallKey) && Line(kLineFirstUninstallKey).empty()) {
+      AddLine(Severity::Warning, "descriptor.no-key-name", kLineFirstUninstallKey,
               "1行目が空です。メインウィンドウの表題がなく、インストール先はレジストリで探されません。",
               "line 1 is empty: the main window has no caption and the installed folder is never looked up.");
     }
-    if (HasLine(16) && Line(16).empty()) {
-      AddLine(Severity::Warning, "descriptor.no-target-folder", 16, "提案するインストール先フォルダが空です。",
+    if (HasLine(kLineTargetFolder) && Line(kLineTargetFolder).empty()) {
+      AddLine(Severity::Warning, "descriptor.no-target-folder", kLineTargetFolder, "提案するインストール先フォルダが空です。",
               "the proposed installation folder is empty.");
     }
-    if (HasLine(18) && Line(18) != "0" && Line(18) != "1") {
-      int v = text::AtoiLike(Line(18));
+    if (HasLine(kLineMasterAdjust) && Line(kLineMasterAdjust) != "0" && Line(kLineMasterAdjust) != "1") {
+      int v = text::AtoiLike(Line(kLineMasterAdjust));
       if (v == 0) {
-        AddLine(Severity::Warning, "descriptor.master-adjust", 18,
-                "値「" + Line(18) + "」は 0 として読まれます（マスタ変換なし、注意事項の表題は「アップデート」）。0 か 1 と書いてください。",
-                "the value \"" + Line(18) + "\" reads as 0 (no master conversion, notes titled as a plain update); write 0 or 1.");
+        AddLine(Severity::Warning, "descriptor.master-adjust", kLineMasterAdjust,
+                "値「" + Line(kLineMasterAdjust) + "」は 0 として読まれます（マスタ変換なし、注意事項の表題は「アップデート」）。0 か 1 と書いてください。",
+                "the value \"" + Line(kLineMasterAdjust) + "\" reads as 0 (no master conversion, notes titled as a plain update); write 0 or 1.");
       } else if (v == 1) {
-        AddLine(Severity::Warning, "descriptor.master-adjust", 18,
-                "値「" + Line(18) + "」は 1 として読まれます（マスタ変換あり）。1 と書いてください。",
-                "the value \"" + Line(18) + "\" reads as 1 (masters converted); write 1.");
+        AddLine(Severity::Warning, "descriptor.master-adjust", kLineMasterAdjust,
+                "値「" + Line(kLineMasterAdjust) + "」は 1 として読まれます（マスタ変換あり）。1 と書いてください。",
+                "the value \"" + Line(kLineMasterAdjust) + "\" reads as 1 (masters converted); write 1.");
       } else {
-        AddLine(Severity::Warning, "descriptor.master-adjust", 18,
-                "値「" + Line(18) + "」は無視されます（マスタ変換なし、注意事項の表題も変わりません）。",
-                "the value \"" + Line(18) + "\" is ignored: no master conversion, and the notes keep their own title.");
+        AddLine(Severity::Warning, "descriptor.master-adjust", kLineMasterAdjust,
+                "値「" + Line(kLineMasterAdjust) + "」は無視されます（マスタ変換なし、注意事項の表題も変わりません）。",
+                "the value \"" + Line(kLineMasterAdjust) + "\" is ignored: no master conversion, and the notes keep their own title.");
       }
     }
-    if (HasLine(19) && Line(19).empty()) {
-      AddLine(Severity::Error, "descriptor.no-settings-file", 19,
+    if (HasLine(kLineSettingsFile) && Line(kLineSettingsFile).empty()) {
+      AddLine(Severity::Error, "descriptor.no-settings-file", kLineSettingsFile,
               "設定ファイル名が空です（ファイル名か NULL を書いてください）。",
               "the settings file name is empty (write a file name or NULL).");
     }
-    if (HasLine(20)) {
-      int category = text::AtoiLike(Line(20));
+    if (HasLine(kLineCategory)) {
+      int category = text::AtoiLike(Line(kLineCategory));
       if (category < 1 || category > 6) {
-        AddLine(Severity::Warning, "descriptor.category", 20,
-                "業種「" + Line(20) + "」は 1～6 ではないため、種別の設定は書き込まれません。",
-                "category \"" + Line(20) + "\" is not 1 to 6, so no category switch is written.");
+        AddLine(Severity::Warning, "descriptor.category", kLineCategory,
+                "業種「" + Line(kLineCategory) + "」は 1～6 ではないため、種別の設定は書き込まれません。",
+                "category \"" + Line(kLineCategory) + "\" is not 1 to 6, so no category switch is written.");
       }
     }
     // An empty version text disables both the Version entry and the title
     // change. That suits a data-only update, but an update that installs a
     // START archive is a new program version whose number would stay old.
-    if (HasLine(21) && Line(21).empty()) {
+    if (HasLine(kLineVersionText) && Line(kLineVersionText).empty()) {
       bool start = false;
       for (int k = 0; k < session_.m_recordCount; ++k) {
-        start = start || (session_.m_recordKinds[k] == 1 && engine::IsStartArchive(session_.m_archiveNames[k]));
+        const Record r = session_.RecordAt(k);
+        start = start || (r.IsArchive() && engine::IsStartArchive(r.name));
       }
-      AddLine(start ? Severity::Warning : Severity::Info, "descriptor.no-version", 21,
+      AddLine(start ? Severity::Warning : Severity::Info, "descriptor.no-version", kLineVersionText,
               std::string("バージョン文字列が空です。Version も TITLE も書き換えられません") +
                   (start ? "（START 書庫を入れる更新です）。" : "。"),
               std::string("the version text is empty: neither Version nor TITLE is changed") +
                   (start ? " (yet the update installs a START archive)." : "."));
     }
-    for (int n = kNotesLine; n <= kNotesLine + 1 && HasLine(n); ++n) {
+    for (int n = kLineNotesText; n <= kLineNotesText + 1 && HasLine(n); ++n) {
       const std::string& s = Line(n);
       std::size_t tabs = 0;
       for (char c : s) tabs += c == '\t';
@@ -426,14 +422,14 @@ class Checker {
   }
 
   void CheckTitlePatterns() {
-    if (!TitlePossible() || !HasLine(kTitlePatternFirstLine)) return;
+    if (!TitlePossible() || !HasLine(kLineFirstTitlePattern)) return;
     int firstEmpty = -1;
     for (int i = 0; i < kTitlePatternCount; ++i) {
-      int line = kTitlePatternFirstLine + i;
+      int line = kLineFirstTitlePattern + i;
       if (session_.m_titlePatterns[i].empty()) {
         if (firstEmpty >= 0) continue;
         firstEmpty = i;
-        std::string before = i == 0 ? std::string() : Num(kTitlePatternFirstLine) + "-" + Num(line - 1);
+        std::string before = i == 0 ? std::string() : Num(kLineFirstTitlePattern) + "-" + Num(line - 1);
         AddLine(Severity::Warning, "title.empty-pattern", line,
                 "空のパターンはどの TITLE にも含まれます。" +
                     (i == 0 ? std::string("すべての製品が") : before + " 行目に合わない製品はすべて") +
@@ -443,8 +439,8 @@ class Checker {
                     " is updated as version " + Num(i + 1) + ". Fill unused lines with a text no title contains.");
       } else if (firstEmpty >= 0) {
         AddLine(Severity::Warning, "title.pattern-never-used", line,
-                Num(kTitlePatternFirstLine + firstEmpty) + " 行目の空パターンが先に合うため、このパターンは使われません。",
-                "never used: the empty pattern on line " + Num(kTitlePatternFirstLine + firstEmpty) + " matches first.");
+                Num(kLineFirstTitlePattern + firstEmpty) + " 行目の空パターンが先に合うため、このパターンは使われません。",
+                "never used: the empty pattern on line " + Num(kLineFirstTitlePattern + firstEmpty) + " matches first.");
       }
     }
   }
@@ -452,10 +448,11 @@ class Checker {
   void CheckStartVariants() {
     std::vector<int> indexes = SelectableIndexes();
     for (int k = 0; k < session_.m_recordCount; ++k) {
-      if (!recordOk_[k] || session_.m_recordKinds[k] != 1 || !engine::IsStartArchive(session_.m_archiveNames[k])) continue;
+      const Record r = session_.RecordAt(k);
+      if (!recordOk_[k] || !r.IsArchive() || !engine::IsStartArchive(r.name)) continue;
       const int line = kFirstRecordLine + k;
       for (int index : indexes) {
-        std::string name = session_.m_archiveNames[k] + engine::StartSuffix(index) + ".lzh";
+        std::string name = r.name + engine::StartSuffix(index) + ".lzh";
         Located at = Locate(k, name);
         if (at.found) {
           TestAndRemember(k, at);
@@ -463,10 +460,10 @@ class Checker {
         }
         std::string why = index == 0 || index == 99
                               ? std::string(index == 0 ? "MAKER が 1" : "MAKER が 1 以外") + "のメーカー版"
-                              : Num(kTitlePatternFirstLine + index - 1) + " 行目のパターンに合う製品";
+                              : Num(kLineFirstTitlePattern + index - 1) + " 行目のパターンに合う製品";
         std::string whyEn = index == 0 || index == 99
                                 ? std::string("the maker variant with MAKER ") + (index == 0 ? "1" : "other than 1")
-                                : "a product matching the pattern on line " + Num(kTitlePatternFirstLine + index - 1);
+                                : "a product matching the pattern on line " + Num(kLineFirstTitlePattern + index - 1);
         AddLine(Severity::Error, "start.missing-variant", line,
                 why + "には " + Shown(at.disk, name) + " が展開されますが、媒体にありません。" + at.noteJa,
                 whyEn + " gets " + Shown(at.disk, name) + ", which the medium lacks." + at.noteEn);
@@ -497,6 +494,12 @@ class Checker {
         AddLine(Severity::Error, "record.field-too-long", n, "31バイトを超える項目があります。",
                 "has a field longer than 31 bytes.");
       } else {
+        if (r.fault == RecordFault::SubfolderOutside) ReportSubfolderOutside(n, r.field[3]);
+        if (r.fault == RecordFault::NameOutside) {
+          AddLine(Severity::Error, "record.name-escapes", n,
+                  "名前「" + r.field[2] + "」が媒体のフォルダの外を指しています（更新は中止されます）。",
+                  "the name \"" + r.field[2] + "\" leads out of the medium's folder (the update refuses the medium).");
+        }
         std::size_t fourth = std::string::npos;
         for (int commas = 0, i = 0; commas < 4; ++commas, i = static_cast<int>(fourth) + 1) {
           fourth = line.find(',', static_cast<std::size_t>(i));  // ',' is never a trail byte
@@ -522,6 +525,20 @@ class Checker {
     }
   }
 
+  // A subfolder naming a drive keeps its own code; a root or ".." gets
+  // record.subfolder-escapes. The run refuses the medium for either.
+  void ReportSubfolderOutside(int n, const std::string& sub) {
+    if (sub.size() >= 2 && sub[1] == ':' && !text::IsLeadByte(static_cast<unsigned char>(sub[0]))) {
+      AddLine(Severity::Error, "record.subfolder-drive", n,
+              "フォルダ「" + sub + "」にドライブ名があります。インストール先フォルダからの相対パスで書いてください（更新は中止されます）。",
+              "the folder \"" + sub + "\" names a drive; it must be relative to the installation folder (the update refuses the medium).");
+      return;
+    }
+    AddLine(Severity::Error, "record.subfolder-escapes", n,
+            "フォルダ「" + sub + "」がインストール先フォルダの外を指しています（更新は中止されます）。",
+            "the folder \"" + sub + "\" leads out of the installation folder (the update refuses the medium).");
+  }
+
   struct Located {
     bool found = false;
     int disk = 1;           // the disk folder it was looked for, or found, on
@@ -535,7 +552,10 @@ class Checker {
   // The disk in the drive when record k is handled. The run asks for a disk
   // only when the record's number is neither 1 nor the disk in the drive, so
   // a disk 1 record after a disk 2 record is read from disk 2.
-  int DriveFor(int k) const { return session_.m_diskNumbers[k] == 1 ? driveBefore_[k] : session_.m_diskNumbers[k]; }
+  int DriveFor(int k) const {
+    const int disk = session_.RecordAt(k).disk;
+    return disk == 1 ? driveBefore_[k] : disk;
+  }
 
   // Looks for `name` where the run reads it for record k; on a medium laid
   // out one folder per disk, also on the other disks, to say where it lies.
@@ -561,7 +581,7 @@ class Checker {
     }
     for (const auto& d : diskFolder_) {
       if (d.first == at.disk || !os::Exists(d.second + name)) continue;
-      if (session_.m_diskNumbers[k] == 1 && d.first == 1) {
+      if (session_.RecordAt(k).disk == 1 && d.first == 1) {
         at.noteJa = " disk1 にありますが、" + Num(at.disk) + " 枚目の後の1枚目の記録では1枚目は求められず、" + Num(at.disk) +
                     " 枚目が入ったままです。";
         at.noteEn = " It lies on disk1/, but the run never asks for disk 1 again after disk " + Num(at.disk) +
@@ -610,16 +630,17 @@ class Checker {
     int drive = 1;
     for (int k = 0; k < session_.m_recordCount; ++k) {
       driveBefore_[k] = drive;
-      int disk = session_.m_diskNumbers[k];
+      const int disk = session_.RecordAt(k).disk;
       if (disk != 1 && disk != drive) drive = disk;
     }
     for (int k = 0; k < session_.m_recordCount; ++k) {
       if (!recordOk_[k]) continue;
       const int line = kFirstRecordLine + k;
-      const std::string& name = session_.m_archiveNames[k];
-      const std::string& sub = session_.m_subFolders[k];
-      const int kind = session_.m_recordKinds[k];
-      const int disk = session_.m_diskNumbers[k];
+      const Record r = session_.RecordAt(k);
+      const std::string& name = r.name;
+      const std::string& sub = r.subfolder;
+      const int kind = r.kindNumber;
+      const int disk = r.disk;
       if (disk < 1) {
         AddLine(Severity::Warning, "record.disk-number", line,
                 "ディスク番号 " + Num(disk) + " は1以上ではありません（フロッピーでは「" + Num(disk) + " 枚目」を求めます）。",
@@ -630,17 +651,12 @@ class Checker {
                 "種類 " + Num(kind) + " はファイルのコピーとして扱われます（1 = 書庫、2 = ファイル）。",
                 "kind " + Num(kind) + " is taken as a file to copy (1 = archive, 2 = file).");
       }
-      if (!EndsWithSeparator(sub)) {
+      if (!text::EndsWithSeparator(sub)) {
         AddLine(Severity::Error, "record.subfolder-separator", line,
                 "フォルダ「" + sub + "」が \\ で終わっていません。ファイル名がそのまま後ろにつながります。",
                 "the folder \"" + sub + "\" does not end with \\; file names would be appended to it directly.");
       }
-      if (sub.size() >= 2 && sub[1] == ':' && !text::IsLeadByte(static_cast<unsigned char>(sub[0]))) {
-        AddLine(Severity::Error, "record.subfolder-drive", line,
-                "フォルダ「" + sub + "」にドライブ名があります。インストール先フォルダからの相対パスで書いてください。",
-                "the folder \"" + sub + "\" names a drive; it must be relative to the installation folder.");
-      }
-      if (kind == 1) {
+      if (r.IsArchive()) {
         if (engine::IsStartArchive(name)) continue;  // its variants are checked on their own
         Located at = Locate(k, name + ".lzh");
         if (!at.found) {
@@ -665,7 +681,7 @@ class Checker {
                      const std::string& name) {
     const int line = kFirstRecordLine + k;
     if (at.misplacedDisk != 0) {
-      AddLine(Severity::Error, session_.m_diskNumbers[k] == 1 && at.misplacedDisk == 1 ? "record.disk-not-asked"
+      AddLine(Severity::Error, session_.RecordAt(k).disk == 1 && at.misplacedDisk == 1 ? "record.disk-not-asked"
                                                                                        : "record.wrong-disk",
               line, std::string(ja) + " " + name + " が " + Num(at.disk) + " 枚目のフォルダにありません。" + at.noteJa,
               std::string(en) + " " + name + " is not on the folder of disk " + Num(at.disk) + "." + at.noteEn);
@@ -688,12 +704,13 @@ class Checker {
                 std::string("the EXCEL archive does not contain ") + kTemplateName + ".");
       }
     }
-    if (PathKey(session_.m_subFolders[k]) != PathKey(kTemplateFolder)) {
+    const std::string& sub = session_.RecordAt(k).subfolder;
+    if (PathKey(sub) != PathKey(kTemplateFolder)) {
       AddLine(Severity::Warning, "excel.subfolder", line,
-              "ひな形の確認は " + std::string(kTemplateFolder) + kTemplateName + " を見ますが、EXCEL 書庫は「" +
-                  session_.m_subFolders[k] + "」に展開されます。",
+              "ひな形の確認は " + std::string(kTemplateFolder) + kTemplateName + " を見ますが、EXCEL 書庫は「" + sub +
+                  "」に展開されます。",
               "the template check looks at " + std::string(kTemplateFolder) + kTemplateName +
-                  ", but the EXCEL archive is extracted into \"" + session_.m_subFolders[k] + "\".");
+                  ", but the EXCEL archive is extracted into \"" + sub + "\".");
     }
   }
 
@@ -702,8 +719,9 @@ class Checker {
     for (int k = 0; k < session_.m_recordCount; ++k) {
       std::set<std::string> seen;
       std::map<int, std::pair<std::string, int>> clashes;  // earlier record -> first name, count
+      const std::string& sub = session_.RecordAt(k).subfolder;
       for (const std::string& name : writes_[k]) {
-        std::string key = PathKey(session_.m_subFolders[k] + name);
+        std::string key = PathKey(sub + name);
         if (!seen.insert(key).second) continue;
         auto it = firstWriter.find(key);
         if (it == firstWriter.end()) {
@@ -711,7 +729,7 @@ class Checker {
           continue;
         }
         auto& c = clashes[it->second];
-        if (c.second++ == 0) c.first = session_.m_subFolders[k] + name;
+        if (c.second++ == 0) c.first = sub + name;
       }
       for (const auto& c : clashes) {
         std::string more = c.second.second > 1 ? "（ほか " + Num(c.second.second - 1) + " 件）" : "";
@@ -730,7 +748,7 @@ class Checker {
     static const char* const kRoleJa[] = {"メイン画面", "注意事項", "インストール先選択", "確認"};
     static const char* const kRoleEn[] = {"main window", "notes", "target selection", "confirmation"};
     for (int i = 0; i < 4; ++i) {
-      const int line = kPictureFirstLine + i;
+      const int line = kLineViewBitmap + i;
       if (!HasLine(line)) continue;
       const std::string& name = Line(line);
       if (name.empty()) {
@@ -767,9 +785,10 @@ class Checker {
 
   // Longest name a START record can take with the selectable variants.
   std::string LongestStartName(int k) const {
-    std::string longest = session_.m_archiveNames[k];
+    const std::string& base = session_.RecordAt(k).name;
+    std::string longest = base;
     for (int index : SelectableIndexes()) {
-      std::string name = session_.m_archiveNames[k] + engine::StartSuffix(index);
+      std::string name = base + engine::StartSuffix(index);
       if (name.size() > longest.size()) longest = name;
     }
     return longest;
@@ -778,12 +797,12 @@ class Checker {
   // The commands for line 16's folder, as the probe would end it.
   void CheckProposedCommands() {
     if (session_.m_targetFolder.empty()) return;
-    std::string work = session_.m_targetFolder;
-    if (!EndsWithSeparator(work)) work += '\\';
+    std::string work = text::WithTrailingSeparator(session_.m_targetFolder);
     for (int k = 0; k < session_.m_recordCount; ++k) {
-      if (!recordOk_[k] || session_.m_recordKinds[k] != 1) continue;
-      std::string name = engine::IsStartArchive(session_.m_archiveNames[k]) ? LongestStartName(k) : session_.m_archiveNames[k];
-      std::string command = engine::ExtractCommand(options_.windowsFolder, options_.sourceDir, name, work + session_.m_subFolders[k]);
+      const Record r = session_.RecordAt(k);
+      if (!recordOk_[k] || !r.IsArchive()) continue;
+      std::string name = engine::IsStartArchive(r.name) ? LongestStartName(k) : r.name;
+      std::string command = engine::ExtractCommand(options_.windowsFolder, options_.sourceDir, name, work + r.subfolder);
       if (command.size() > engine::kCommandMaxBytes) {
         AddLine(Severity::Warning, "record.command-too-long", kFirstRecordLine + k,
                 "提案フォルダ " + work + " では展開コマンドが " + Num(static_cast<long long>(command.size())) +
@@ -814,8 +833,8 @@ class Checker {
               " is not in the installation folder; the run would say the folder seems wrong.");
       return;
     }
-    Add(Severity::Info, "target.settings-file", target, 0, "設定ファイル " + work + settings,
-        "settings file " + work + settings);
+    Add(Severity::Info, "target.settings-file", target, 0, "設定ファイル " + P(work + settings),
+        "settings file " + P(work + settings));
     if (targets::CheckInstalledFiles(work, settings) != 1) {
       // Which of the files the check asks for are absent, for the message.
       std::string missing;
@@ -843,7 +862,7 @@ class Checker {
       return;
     }
     if (index >= 1 && index <= 15) {
-      Plan("target.classified", kTitlePatternFirstLine + index - 1,
+      Plan("target.classified", kLineFirstTitlePattern + index - 1,
            "バージョン " + Num(index) + "（TITLE「" + title + "」）", "version index " + Num(index) + " (TITLE \"" + title + "\")");
     } else {
       Add(Severity::Info, "target.classified", target, 0, "メーカー版 バージョン " + Num(index),
@@ -856,10 +875,11 @@ class Checker {
     const std::string& sourceDir = options_.sourceDir;
     bool fits = true;
     for (int k = 0; k < session_.m_recordCount; ++k) {
-      if (session_.m_recordKinds[k] != 1) continue;
-      std::string name = session_.m_archiveNames[k];
+      const Record r = session_.RecordAt(k);
+      if (!r.IsArchive()) continue;
+      std::string name = r.name;
       if (engine::IsStartArchive(name)) name += engine::StartSuffix(index);
-      std::string command = engine::ExtractCommand(options_.windowsFolder, sourceDir, name, work + session_.m_subFolders[k]);
+      std::string command = engine::ExtractCommand(options_.windowsFolder, sourceDir, name, work + r.subfolder);
       if (command.size() > engine::kCommandMaxBytes) {
         fits = false;
         AddLine(Severity::Error, "target.command-too-long", kFirstRecordLine + k,
@@ -875,23 +895,27 @@ class Checker {
     int drive = 1;
     for (int k = 0; k < session_.m_recordCount; ++k) {
       const int line = kFirstRecordLine + k;
-      const int disk = session_.m_diskNumbers[k];
-      std::string name = session_.m_archiveNames[k];
-      const bool archive = session_.m_recordKinds[k] == 1;
+      const Record r = session_.RecordAt(k);
+      const int disk = r.disk;
+      std::string name = r.name;
+      const bool archive = r.IsArchive();
       if (archive && engine::IsStartArchive(name)) name += engine::StartSuffix(index);
       if (disk != 1 && disk != drive) {
         drive = disk;
-        Plan("plan.disk", line, "フロッピーなら " + Num(disk) + " 枚目を求めます（" + name + (archive ? ".lzh" : "") + " を待ちます）。",
-             "on floppies: would ask for disk " + Num(disk) + " (waiting for " + name + (archive ? ".lzh" : "") + ")");
+        // A START disk is taken as in with START.lzh or with its variant.
+        std::string awaited = name + (archive ? ".lzh" : "");
+        if (archive && name != r.name) awaited = r.name + ".lzh / " + awaited;
+        Plan("plan.disk", line, "フロッピーなら " + Num(disk) + " 枚目を求めます（" + awaited + " を待ちます）。",
+             "on floppies: would ask for disk " + Num(disk) + " (waiting for " + awaited + ")");
       }
-      std::string destination = work + session_.m_subFolders[k];
+      std::string destination = work + r.subfolder;
       if (!os::Exists(destination) && madeFolders.insert(PathKey(destination)).second) {
-        Plan("plan.make-folder", line, "フォルダ " + destination + " を作ります。", "would create folder " + destination);
+        Plan("plan.make-folder", line, "フォルダ " + P(destination) + " を作ります。", "would create folder " + P(destination));
       }
       if (archive) {
-        if (engine::IsStartArchive(session_.m_archiveNames[k]) && !session_.m_versionText.empty() && index <= 15) {
-          Plan("plan.setting", line, work + settings + " [SYSTEM] Version=" + session_.m_versionText + " を書きます。",
-               "would write [SYSTEM] Version=" + session_.m_versionText + " to " + work + settings);
+        if (engine::IsStartArchive(r.name) && !session_.m_versionText.empty() && index <= 15) {
+          Plan("plan.setting", line, P(work + settings) + " [SYSTEM] Version=" + session_.m_versionText + " を書きます。",
+               "would write [SYSTEM] Version=" + session_.m_versionText + " to " + P(work + settings));
         }
         if (engine::IsExcelArchive(name)) {
           if (targets::CheckSpreadsheetTemplate(work) != 1) {
@@ -901,18 +925,18 @@ class Checker {
           Plan("plan.template", line, "ひな形の更新対象です（「原価計算書のエクセルひな形を更新しました。」）。",
                "template due: would announce the template update");
         }
-        Plan("plan.extract", line, name + ".lzh を " + destination + " に展開します。",
-             "would extract " + name + ".lzh into " + destination);
+        Plan("plan.extract", line, name + ".lzh を " + P(destination) + " に展開します。",
+             "would extract " + name + ".lzh into " + P(destination));
         Located at = Locate(k, name + ".lzh");
         if (!at.found || !Tested(at.path).ok) return PlanStop(line);
       } else {
         text::PathParts parts = text::SplitPath(name);
         std::string targetPath = destination + parts.name + parts.ext;
-        Plan("plan.copy", line, name + " を " + targetPath + " にコピーします。", "would copy " + name + " to " + targetPath);
+        Plan("plan.copy", line, name + " を " + P(targetPath) + " にコピーします。", "would copy " + name + " to " + P(targetPath));
         std::uint32_t attributes = 0;
         if (os::GetAttributes(targetPath, attributes) && (attributes & os::kAttrReadOnly)) {
-          AddLine(Severity::Error, "target.read-only", line, targetPath + " は読み取り専用のため、コピーが失敗します。",
-                  targetPath + " is read-only; the copy would fail.");
+          AddLine(Severity::Error, "target.read-only", line, P(targetPath) + " は読み取り専用のため、コピーが失敗します。",
+                  P(targetPath) + " is read-only; the copy would fail.");
           return PlanStop(line);
         }
         if (!Locate(k, name).found) return PlanStop(line);
@@ -931,7 +955,7 @@ class Checker {
   void PlanFinish(const std::string& work, const std::string& settings) {
     const std::string settingsPath = work + settings;
     auto setting = [&](const std::string& file, const std::string& entry, int line) {
-      Plan("plan.setting", line, file + " " + entry + " を書きます。", "would write " + entry + " to " + file);
+      Plan("plan.setting", line, P(file) + " " + entry + " を書きます。", "would write " + entry + " to " + P(file));
     };
     setting(settingsPath, "[SYSTEM] GENGOU=令和", 0);
     if (!session_.m_versionText.empty()) {
@@ -939,32 +963,32 @@ class Checker {
       std::string replaced = text::ReplaceAll(title, "8.0S", session_.m_versionText);
       std::string written = text::CutToBytes(replaced, kTitleBuffer - 1);
       if (written.size() < replaced.size()) {
-        AddLine(Severity::Warning, "target.title-cut", 21, "新しい TITLE が99バイトを超えるため切り詰められます: " + written,
+        AddLine(Severity::Warning, "target.title-cut", kLineVersionText, "新しい TITLE が99バイトを超えるため切り詰められます: " + written,
                 "the new TITLE exceeds 99 bytes and would be cut: " + written);
       }
       if (written == title) {
-        Plan("plan.title-unchanged", 21, "TITLE に 8.0S がないため、TITLE は変わりません。",
+        Plan("plan.title-unchanged", kLineVersionText, "TITLE に 8.0S がないため、TITLE は変わりません。",
              "TITLE holds no 8.0S and stays as it is");
       } else {
-        setting(settingsPath, "[SYSTEM] TITLE=" + written, 21);
+        setting(settingsPath, "[SYSTEM] TITLE=" + written, kLineVersionText);
       }
     }
     setting(work + "tov3.ini", "[HISTORY] 抽出開始日ON=1, 抽出終了日ON=1", 0);
     for (const char* key : engine::CategoryKeysFor(text::AtoiLike(session_.m_category))) {
-      if (key) setting(settingsPath, std::string("[SYSTEM] ") + key + "=1", 20);
+      if (key) setting(settingsPath, std::string("[SYSTEM] ") + key + "=1", kLineCategory);
     }
     if (text::AtoiLike(session_.m_masterAdjust) == 1) {
       std::string master = targets::MasterFolderSetting(work + "morefa1.ini");
       if (master.empty()) {
-        AddLine(Severity::Warning, "target.no-master-folder", 18,
-                work + "morefa1.ini に [DIR] MASTER がないため、マスタ変換は失敗を報告します。",
-                work + "morefa1.ini names no [DIR] MASTER folder, so both master conversions would report a failure.");
+        AddLine(Severity::Warning, "target.no-master-folder", kLineMasterAdjust,
+                P(work + "morefa1.ini") + " に [DIR] MASTER がないため、マスタ変換は失敗を報告します。",
+                P(work + "morefa1.ini") + " names no [DIR] MASTER folder, so both master conversions would report a failure.");
       } else {
-        Plan("plan.convert-masters", 18, "材料マスタ（" + master + "）のサイズ変換とタイプ変換を行います。",
+        Plan("plan.convert-masters", kLineMasterAdjust, "材料マスタ（" + master + "）のサイズ変換とタイプ変換を行います。",
              "would convert material sizes and types of the masters in " + master);
       }
     } else {
-      Plan("plan.no-conversion", 18, "マスタ変換は行いません。", "no master conversion");
+      Plan("plan.no-conversion", kLineMasterAdjust, "マスタ変換は行いません。", "no master conversion");
     }
   }
 

@@ -34,6 +34,10 @@ struct Options {
   // (a floppy or CD root is "A:" or "D:").
   std::string windowsFolder = "C:\\WINDOWS";
   std::string sourceDir = "A:";
+  // How the paths the check builds in the installation are shown: doubled
+  // separators always become one; a separator here ('/' where the user
+  // typed the target with '/') replaces every '\\' of them.
+  char shownSeparator = 0;
 };
 
 struct Report {

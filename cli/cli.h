@@ -28,7 +28,28 @@ void Print(const std::string& cp932, std::FILE* stream = stdout);
 void PrintLine(const std::string& cp932, std::FILE* stream = stdout);
 // Reads one line from standard input, converted to code page 932; false at EOF.
 bool ReadLine(std::string& cp932);
-// Prints "usage: brelix-cli <usage>" to stderr and returns 64.
+// Prints "usage: brelix-cli <usage>" to stderr and returns kUsageError.
 int Usage(const Command& command);
+
+// Exit status of a command line that cannot be understood (sysexits' EX_USAGE).
+constexpr int kUsageError = 64;
+// Exit status when an input the command needs cannot be read (EX_NOINPUT).
+constexpr int kNoInput = 66;
+
+// The language of brelix-cli's own messages: `--lang ja|en` anywhere on the
+// command line, else Japanese when LC_ALL, LC_MESSAGES or LANG (the first one
+// set) starts with "ja", else English. Texts of the engine itself (the run's
+// message boxes, the archive component's replies) are shown as they are.
+bool Japanese();
+void SetJapanese(bool japanese);
+inline std::string Say(const std::string& ja, const std::string& en) { return Japanese() ? ja : en; }
+
+// Text holding paths as the user should see them: every '\' separator (never
+// a trail byte) is shown as '/', unless the command line writes its paths
+// with '\' only; a run of separators is shown as one (except a leading "\\"
+// of a network path). The engine keeps its own '\' paths internally.
+std::string Shown(const std::string& text);
+bool Slashes();
+void SetSlashes(bool slashes);
 
 }  // namespace cli

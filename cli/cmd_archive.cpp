@@ -40,14 +40,14 @@ int Extract(const cli::Args& args) {
   if (base.size() > 4 && text::EqualsNoCaseAscii(base.substr(base.size() - 4), ".lzh")) {
     base.resize(base.size() - 4);
   }
-  std::string dest = args[1];
-  std::size_t last = text::FindLastSeparator(dest);
-  if (last == std::string::npos || last + 1 != dest.size()) dest += '\\';
+  std::string dest = text::EndsWithSeparator(args[1]) ? args[1] : args[1] + '\\';
   std::string command = "e -mcw" + os::WindowsFolder() + " \"" + base + "\" \"" + dest + "\"";
   std::string reply(256, '\0');
   int rc = RunArchiveCommand(nullptr, command.c_str(), &reply[0], static_cast<int>(reply.size()));
   if (rc != 0) {
-    cli::PrintLine(reply.c_str(), stderr);
+    // The reply is the component's own text, shown as the run shows it.
+    cli::PrintLine(cli::Say("brelix-cli: 展開できません: ", "brelix-cli: extraction failed: ") + cli::Shown(reply.c_str()),
+                   stderr);
     return 1;
   }
   return 0;
@@ -57,20 +57,23 @@ int Extract(const cli::Args& args) {
 int Walk(const std::string& path, bool decode) {
   os::InputFile file;
   if (!file.Open(path)) {
-    cli::PrintLine("cannot open " + path, stderr);
+    cli::PrintLine(cli::Say("brelix-cli: " + cli::Shown(path) + " を開けません", "brelix-cli: cannot open " + cli::Shown(path)),
+                   stderr);
     return 1;
   }
   engine::ArchiveFileReader reader(file);
   lzh::ArchiveReader archive(reader);
   int failures = 0;
   int count = 0;
-  if (!decode) cli::PrintLine("    packed  original  crc   method lv  name");
+  if (!decode) cli::PrintLine(cli::Say("    圧縮後    元サイズ  crc   方式   lv  名前", "    packed  original  crc   method lv  name"));
   for (;;) {
     lzh::Member m;
     lzh::Status s = archive.Next(m);
     if (s == lzh::Status::End) break;
     if (s != lzh::Status::Ok) {
-      cli::PrintLine(std::string("error after ") + std::to_string(count) + " members: " + lzh::StatusName(s), stderr);
+      cli::PrintLine(cli::Say(std::to_string(count) + " 個目の後でエラー: ", "error after " + std::to_string(count) + " members: ") +
+                         lzh::StatusName(s),
+                     stderr);
       return 1;
     }
     ++count;
@@ -83,7 +86,8 @@ int Walk(const std::string& path, bool decode) {
       lzh::Status d = archive.Decode(nullptr);
       bool ok = d == lzh::Status::Ok;
       if (!ok) ++failures;
-      cli::PrintLine(std::string(ok ? "ok     " : "FAILED ") + m.Path() + (ok ? "" : std::string("  (") + lzh::StatusName(d) + ")"));
+      cli::PrintLine((ok ? cli::Say("正常   ", "ok     ") : cli::Say("失敗   ", "FAILED ")) + m.Path() +
+                     (ok ? "" : std::string("  (") + lzh::StatusName(d) + ")"));
       if (d == lzh::Status::Truncated || d == lzh::Status::ReadError) break;
     } else {
       cli::PrintLine(Pad(std::to_string(m.packedSize), 10) + Pad(std::to_string(m.originalSize), 10) + "  " +
@@ -91,7 +95,7 @@ int Walk(const std::string& path, bool decode) {
     }
   }
   if (count == 0) {
-    cli::PrintLine("not an LZH archive: " + path, stderr);
+    cli::PrintLine(cli::Say("LZH書庫ではありません: ", "not an LZH archive: ") + cli::Shown(path), stderr);
     return 1;
   }
   return failures ? 1 : 0;

@@ -74,15 +74,6 @@ void PrintText(const check::Report& report, bool japanese) {
   }
 }
 
-// Japanese unless the environment's language says otherwise.
-bool JapaneseByDefault() {
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return std::strncmp(value, "ja", 2) == 0;
-  }
-  return false;
-}
-
 int Check(const cli::Args& args);
 const cli::Command kCheck = {
     "check",
@@ -93,7 +84,7 @@ int Check(const cli::Args& args) {
   std::string medium;
   check::Options options;
   bool json = false;
-  bool japanese = JapaneseByDefault();
+  const bool japanese = cli::Japanese();  // --lang is taken by main
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     bool hasValue = i + 1 < args.size();
@@ -101,8 +92,6 @@ int Check(const cli::Args& args) {
       json = true;
     } else if (a == "--target" && hasValue) {
       options.target = args[++i];
-    } else if (a == "--lang" && hasValue && (args[i + 1] == "ja" || args[i + 1] == "en")) {
-      japanese = args[++i] == "ja";
     } else if (a == "--source-dir" && hasValue) {
       options.sourceDir = args[++i];
     } else if (a == "--windows-folder" && hasValue) {
@@ -114,6 +103,7 @@ int Check(const cli::Args& args) {
     }
   }
   if (medium.empty()) return cli::Usage(kCheck);
+  if (cli::Slashes()) options.shownSeparator = '/';
   check::Report report = check::CheckMedium(medium, options);
   if (json) {
     PrintJson(report, medium, japanese);

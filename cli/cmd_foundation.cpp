@@ -26,9 +26,20 @@ std::string Visible(const std::string& s) {
 
 // A folder given on the command line, ending with a separator so that file
 // names can be appended to it.
-std::string AsFolder(std::string dir) {
-  if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
-  return dir;
+std::string AsFolder(const std::string& dir) { return text::WithTrailingSeparator(dir, '/'); }
+
+// The loader's texts are Japanese, as the run shows them; these are for --lang en.
+std::string FaultText(RecordFault fault) {
+  if (cli::Japanese()) return RecordFaultText(fault);
+  switch (fault) {
+    case RecordFault::None: return "";
+    case RecordFault::MissingField: return "the four fields are not all there";
+    case RecordFault::FieldTooLong: return "a field is longer than 31 bytes";
+    case RecordFault::TooManyRecords: return "more than 100 install records";
+    case RecordFault::SubfolderOutside: return "the subfolder leads out of the installation folder";
+    case RecordFault::NameOutside: return "the name leads out of the medium's folder";
+  }
+  return "";
 }
 
 int Descriptor(const cli::Args& args);
@@ -37,8 +48,9 @@ const cli::Command kDescriptor = {"descriptor", "descriptor MEDIUM_DIR", Descrip
 int Descriptor(const cli::Args& args) {
   if (args.size() != 1) return cli::Usage(kDescriptor);
   UpdateSession s;
+  const std::string info = cli::Shown(AsFolder(args[0]) + "info.txt");
   if (!LoadDescriptor(s, AsFolder(args[0]))) {
-    cli::PrintLine("brelix-cli: cannot open " + AsFolder(args[0]) + "info.txt", stderr);
+    cli::PrintLine(cli::Say("brelix-cli: " + info + " を開けません", "brelix-cli: cannot open " + info), stderr);
     return 1;
   }
   auto field = [](const std::string& name, const std::string& value) {
@@ -59,12 +71,15 @@ int Descriptor(const cli::Args& args) {
   for (int i = 0; i < kTitlePatternCount; ++i) field("m_titlePatterns[" + std::to_string(i) + "]", s.m_titlePatterns[i]);
   cli::PrintLine("m_recordCount: " + std::to_string(s.m_recordCount));
   for (int k = 0; k < s.m_recordCount; ++k) {
-    cli::PrintLine("record " + std::to_string(k) + ": disk " + std::to_string(s.m_diskNumbers[k]) + ", kind " +
-                   std::to_string(s.m_recordKinds[k]) + ", name " + Visible(s.m_archiveNames[k]) + ", subfolder " +
-                   Visible(s.m_subFolders[k]));
+    const Record r = s.RecordAt(k);
+    const std::string n = std::to_string(k), disk = std::to_string(r.disk), kind = std::to_string(r.kindNumber),
+                      name = Visible(r.name), sub = Visible(r.subfolder);
+    cli::PrintLine(cli::Say("記録 " + n + ": ディスク " + disk + "、種類 " + kind + "、名前 " + name + "、フォルダ " + sub,
+                            "record " + n + ": disk " + disk + ", kind " + kind + ", name " + name + ", subfolder " + sub));
   }
   if (s.m_recordFault != RecordFault::None) {
-    cli::PrintLine("faulty line " + std::to_string(s.m_faultyLine) + ": " + RecordFaultText(s.m_recordFault));
+    const std::string line = std::to_string(s.m_faultyLine);
+    cli::PrintLine(cli::Say(line + " 行目が正しくありません: ", "faulty line " + line + ": ") + FaultText(s.m_recordFault));
     return 2;
   }
   return 0;
@@ -91,12 +106,14 @@ int Profile(const cli::Args& args) {
     }
     std::string value = os::GetProfileValue(args[2], args[3], def, size, args[1]);
     cli::PrintLine(value);
-    cli::PrintLine("length " + std::to_string(value.size()));
+    cli::PrintLine(cli::Say("長さ ", "length ") + std::to_string(value.size()));
     return 0;
   }
   if (args.size() == 5 && args[0] == "set") {
     if (os::SetProfileValue(args[2], args[3], args[4], args[1])) return 0;
-    cli::PrintLine("brelix-cli: cannot write " + args[1], stderr);
+    cli::PrintLine(cli::Say("brelix-cli: " + cli::Shown(args[1]) + " に書き込めません",
+                            "brelix-cli: cannot write " + cli::Shown(args[1])),
+                   stderr);
     return 1;
   }
   return cli::Usage(kProfile);

@@ -1,9 +1,12 @@
 // Subcommands for the checks and conversions on the installed product. Each
-// prints the integer the update run would see alone on its last line.
+// prints the integer the update run would see alone on its last line and
+// exits 0; classify and the conversions exit 66 when the settings file they
+// read is not there (their result would only say so through defaults).
 #include <string>
 
 #include "cli/cli.h"
 #include "engine/update_session.h"
+#include "os/os.h"
 #include "targets/master_conversion.h"
 #include "targets/product_checks.h"
 #include "targets/template_check.h"
@@ -16,9 +19,12 @@ int PrintResult(int result) {
   return 0;
 }
 
-std::string WithSeparator(std::string folder) {
-  if (folder.empty() || text::FindLastSeparator(folder) != folder.size() - 1) folder += '\\';
-  return folder;
+int PrintResultOf(int result, const std::string& settingsPath) {
+  PrintResult(result);
+  if (os::Exists(settingsPath) && !os::IsDirectory(settingsPath)) return 0;
+  const std::string shown = cli::Shown(settingsPath);
+  cli::PrintLine(cli::Say("brelix-cli: " + shown + " を読めません", "brelix-cli: cannot read " + shown), stderr);
+  return cli::kNoInput;
 }
 
 extern const cli::Command kClassify;
@@ -40,11 +46,12 @@ int RunClassify(const cli::Args& args) {
   }
   if (positional != 2) return cli::Usage(kClassify);
   UpdateSession session;
-  if (!medium.empty() && !LoadDescriptor(session, WithSeparator(medium))) {
-    cli::PrintLine("cannot read " + WithSeparator(medium) + "info.txt", stderr);
-    return 66;
+  if (!medium.empty() && !LoadDescriptor(session, text::WithTrailingSeparator(medium, '/'))) {
+    const std::string info = cli::Shown(text::WithTrailingSeparator(medium, '/') + "info.txt");
+    cli::PrintLine(cli::Say("brelix-cli: " + info + " を読めません", "brelix-cli: cannot read " + info), stderr);
+    return cli::kNoInput;
   }
-  return PrintResult(targets::ClassifyInstalledProduct(folder, settings, session.m_titlePatterns));
+  return PrintResultOf(targets::ClassifyInstalledProduct(folder, settings, session.m_titlePatterns), folder + settings);
 }
 const cli::Command kClassify = {"classify", "classify FOLDER SETTINGS [--medium DIR]", RunClassify};
 
@@ -53,7 +60,7 @@ int RunCheckFiles(const cli::Args& args) {
   if (args.size() != 2) return cli::Usage(kCheckFiles);
   std::string folder = args[0];
   int result = targets::CheckInstalledFiles(folder, args[1]);
-  cli::PrintLine("working folder: " + folder);
+  cli::PrintLine(cli::Say("作業フォルダ: ", "working folder: ") + cli::Shown(folder));
   return PrintResult(result);
 }
 const cli::Command kCheckFiles = {"check-files", "check-files FOLDER SETTINGS", RunCheckFiles};
@@ -68,14 +75,14 @@ const cli::Command kCheckTemplate = {"check-template", "check-template FOLDER", 
 extern const cli::Command kConvertSizes;
 int RunConvertSizes(const cli::Args& args) {
   if (args.size() != 1) return cli::Usage(kConvertSizes);
-  return PrintResult(targets::ConvertMaterialSizes(args[0]));
+  return PrintResultOf(targets::ConvertMaterialSizes(args[0]), args[0]);
 }
 const cli::Command kConvertSizes = {"convert-sizes", "convert-sizes SETTINGS_PATH", RunConvertSizes};
 
 extern const cli::Command kConvertTypes;
 int RunConvertTypes(const cli::Args& args) {
   if (args.size() != 1) return cli::Usage(kConvertTypes);
-  return PrintResult(targets::ConvertMaterialTypes(args[0]));
+  return PrintResultOf(targets::ConvertMaterialTypes(args[0]), args[0]);
 }
 const cli::Command kConvertTypes = {"convert-types", "convert-types SETTINGS_PATH", RunConvertTypes};
 

@@ -1,10 +1,19 @@
+#include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "text/convert.h"
+#include "text/cp932.h"
+
+#ifndef BRELIX_VERSION
+#define BRELIX_VERSION "unknown"
+#endif
 
 namespace cli {
 namespace {
@@ -14,7 +23,23 @@ std::map<std::string, Command>& Registry() {
   return commands;
 }
 
+bool LanguageFromEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return std::strncmp(value, "ja", 2) == 0;
+  }
+  return false;
+}
+
+bool g_japanese = LanguageFromEnvironment();
+bool g_slashes = false;
+
 }  // namespace
+
+bool Japanese() { return g_japanese; }
+void SetJapanese(bool japanese) { g_japanese = japanese; }
+bool Slashes() { return g_slashes; }
+void SetSlashes(bool slashes) { g_slashes = slashes; }
 
 Registrar::Registrar(const Command& command) { Registry()[command.name] = command; }
 
@@ -36,28 +61,71 @@ bool ReadLine(std::string& cp932) {
   return true;
 }
 
+std::string Shown(const std::string& text) { return text::ShownPath(text, g_slashes ? '/' : 0); }
+
 int Usage(const Command& command) {
-  std::fprintf(stderr, "usage: brelix-cli %s\n", command.usage);
-  return 64;
+  PrintLine(Say("使い方: brelix-cli ", "usage: brelix-cli ") + command.usage, stderr);
+  return kUsageError;
 }
 
 }  // namespace cli
 
-static int Help() {
-  std::printf("usage: brelix-cli COMMAND [ARGS...]\n\ncommands:\n");
-  for (const auto& entry : cli::Registry()) std::printf("  %s\n", entry.second.usage);
-  return 64;
+namespace {
+
+void Help(std::FILE* stream) {
+  cli::PrintLine(cli::Say("使い方: brelix-cli [--lang ja|en] コマンド [引数...]\n\nコマンド:",
+                          "usage: brelix-cli [--lang ja|en] COMMAND [ARGS...]\n\ncommands:"),
+                 stream);
+  for (const auto& entry : cli::Registry()) cli::PrintLine(std::string("  ") + entry.second.usage, stream);
+  cli::PrintLine("  --help, --version", stream);
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
-  if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) return Help();
-  auto it = cli::Registry().find(argv[1]);
-  if (it == cli::Registry().end()) {
-    std::fprintf(stderr, "brelix-cli: unknown command '%s'\n", argv[1]);
-    return Help();
+  // --lang is taken wherever it stands; everything else is the command's.
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc &&
+        (std::strcmp(argv[i + 1], "ja") == 0 || std::strcmp(argv[i + 1], "en") == 0)) {
+      cli::SetJapanese(std::strcmp(argv[++i], "ja") == 0);
+      continue;
+    }
+    words.push_back(argv[i]);
   }
+  if (words.empty()) {
+    Help(stderr);
+    return cli::kUsageError;
+  }
+  if (words[0] == "help" || words[0] == "--help") {
+    Help(stdout);
+    return 0;
+  }
+  if (words[0] == "--version") {
+    std::printf("brelix-cli %s\n", BRELIX_VERSION);
+    return 0;
+  }
+  auto it = cli::Registry().find(words[0]);
+  if (it == cli::Registry().end()) {
+    cli::PrintLine(cli::Say("brelix-cli: 不明なコマンドです: ", "brelix-cli: unknown command: ") + text::Utf8ToCp932(words[0]),
+                   stderr);
+    Help(stderr);
+    return cli::kUsageError;
+  }
+  if (std::find(words.begin() + 1, words.end(), "--help") != words.end()) {
+    cli::PrintLine(cli::Say("使い方: brelix-cli ", "usage: brelix-cli ") + it->second.usage);
+    return 0;
+  }
+  // Paths are shown with '/' unless the user wrote them the Windows way
+  // only (Q:\APP through BRELIX_DRIVE_Q). In UTF-8, 0x5C is always '\'.
   cli::Args args;
-  for (int i = 2; i < argc; ++i) args.push_back(text::Utf8ToCp932(argv[i]));
+  bool slash = false, backslash = false;
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    args.push_back(text::Utf8ToCp932(words[i]));
+    slash = slash || words[i].find('/') != std::string::npos;
+    backslash = backslash || words[i].find('\\') != std::string::npos;
+  }
+  cli::SetSlashes(slash || !backslash);
   return it->second.run(args);
 }

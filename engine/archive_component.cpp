@@ -22,11 +22,6 @@ int g_replaceReadOnly = 1;
 const engine::ArchiveProgressHook* g_hook = nullptr;
 int g_delayMs = 500;
 
-bool EndsWithSeparator(const std::string& s) {
-  std::size_t last = text::FindLastSeparator(s);
-  return last != std::string::npos && last + 1 == s.size();
-}
-
 // A name as it may appear in a message box: control characters become '?'.
 std::string Shown(const std::string& s) {
   std::string out;
@@ -123,7 +118,7 @@ class Extraction {
     if (!file.Open(path)) return Fail("書庫" + Quoted(archive_) + "を開けません。");
 
     std::string dest = command_.destination;
-    if (!EndsWithSeparator(dest)) dest += '\\';
+    if (!text::EndsWithSeparator(dest)) dest += '\\';
     // A failed extraction also takes back the folders it made.
     engine::CreatedFolders created;
     if (!engine::EnsureFolder(dest, created.list())) return Fail("展開先フォルダ" + Quoted(dest) + "を作れません。");

@@ -9,11 +9,6 @@ bool IsSeparator(const std::string& s, std::size_t i) {
   return text::CharLength(s, i) == 1 && (s[i] == '\\' || s[i] == '/');
 }
 
-bool EndsWithSeparator(const std::string& s) {
-  std::size_t last = text::FindLastSeparator(s);
-  return last != std::string::npos && last + 1 == s.size();
-}
-
 std::string Hex(unsigned v) {
   static const char digits[] = "0123456789ABCDEF";
   std::string s;
@@ -30,7 +25,7 @@ namespace engine {
 
 bool EnsureFolder(const std::string& folder, std::vector<std::string>& created) {
   std::string path = folder;
-  while (EndsWithSeparator(path) && path.size() > 1) path.pop_back();
+  while (text::EndsWithSeparator(path) && path.size() > 1) path.pop_back();
   if (os::IsDirectory(path)) return true;
   // A UNC path's server and share are not folders that can be made.
   std::size_t skipSeparators = (path.size() >= 2 && IsSeparator(path, 0) && IsSeparator(path, 1)) ? 4 : 0;

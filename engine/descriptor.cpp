@@ -41,7 +41,38 @@ RecordFields SplitRecordLine(const std::string& line) {
       f = text::CutToBytes(f, kRecordFieldMaxBytes);
     }
   }
+  if (r.fault == RecordFault::None) {
+    // Paths are formed by appending: the subfolder to the installation
+    // folder, the name to the medium's folder. Neither may lead elsewhere.
+    text::PathParts name = text::SplitPath(r.field[2]);
+    if (LeavesItsFolder(r.field[3])) {
+      r.fault = RecordFault::SubfolderOutside;
+    } else if (LeavesItsFolder(name.drive + name.dir)) {
+      r.fault = RecordFault::NameOutside;
+    }
+  }
   return r;
+}
+
+bool LeavesItsFolder(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':' && !text::IsLeadByte(static_cast<unsigned char>(path[0]))) return true;
+  if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return true;
+  std::size_t dots = 0;
+  bool onlyDots = true;
+  for (std::size_t i = 0; i <= path.size();) {
+    std::size_t n = i < path.size() ? text::CharLength(path, i) : 1;
+    if (i == path.size() || (n == 1 && (path[i] == '\\' || path[i] == '/'))) {
+      if (onlyDots && dots >= 2) return true;
+      dots = 0;
+      onlyDots = true;
+    } else if (n == 1 && path[i] == '.') {
+      ++dots;
+    } else if (!(n == 1 && path[i] == ' ')) {
+      onlyDots = false;
+    }
+    i += n;
+  }
+  return false;
 }
 
 void RestoreLineBreaks(std::string& text) {
@@ -71,6 +102,10 @@ const char* RecordFaultText(RecordFault fault) {
       return "31バイトを超える項目があります";
     case RecordFault::TooManyRecords:
       return "インストール項目が100を超えています";
+    case RecordFault::SubfolderOutside:
+      return "フォルダがインストール先フォルダの外を指しています";
+    case RecordFault::NameOutside:
+      return "名前が更新ディスクのフォルダの外を指しています";
   }
   return "";
 }
@@ -84,19 +119,20 @@ int LoadDescriptor(UpdateSession& s, const std::string& sourceDir) {
   for (auto& line : lines) {
     if (!reader.ReadLine(line)) line.clear();
   }
-  for (int i = 0; i < kUninstallKeyCount; ++i) s.m_uninstallKeys[i] = lines[i];
-  s.m_targetFolder = lines[15];
-  s.m_masterAdjust = lines[17];
-  s.m_settingsFile = lines[18];
-  s.m_category = lines[19];
-  s.m_versionText = lines[20];
-  s.m_viewBitmap = lines[21];
-  s.m_notesBitmap = lines[22];
-  s.m_targetBitmap = lines[23];
-  s.m_confirmBitmap = lines[24];
-  s.m_notesText = lines[25];
-  s.m_targetText = lines[26];
-  for (int i = 0; i < kTitlePatternCount; ++i) s.m_titlePatterns[i] = lines[27 + i];
+  auto fixed = [&lines](int number) -> const std::string& { return lines[number - 1]; };
+  for (int i = 0; i < kUninstallKeyCount; ++i) s.m_uninstallKeys[i] = fixed(kLineFirstUninstallKey + i);
+  s.m_targetFolder = fixed(kLineTargetFolder);
+  s.m_masterAdjust = fixed(kLineMasterAdjust);
+  s.m_settingsFile = fixed(kLineSettingsFile);
+  s.m_category = fixed(kLineCategory);
+  s.m_versionText = fixed(kLineVersionText);
+  s.m_viewBitmap = fixed(kLineViewBitmap);
+  s.m_notesBitmap = fixed(kLineNotesBitmap);
+  s.m_targetBitmap = fixed(kLineTargetBitmap);
+  s.m_confirmBitmap = fixed(kLineConfirmBitmap);
+  s.m_notesText = fixed(kLineNotesText);
+  s.m_targetText = fixed(kLineTargetText);
+  for (int i = 0; i < kTitlePatternCount; ++i) s.m_titlePatterns[i] = fixed(kLineFirstTitlePattern + i);
 
   s.m_recordCount = 0;
   s.m_faultyLine = 0;

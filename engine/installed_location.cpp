@@ -29,8 +29,7 @@ bool FindInstalledFolder(const std::string (&keys)[kUninstallKeyCount], std::str
   if (FolderFromUninstallCommand(command) != 1) return false;
   // The directory part ends with its separator; the proposal drops one
   // backslash (never a trail byte that happens to be 0x5C).
-  std::size_t last = text::FindLastSeparator(command);
-  if (last != std::string::npos && last + 1 == command.size() && command[last] == '\\') command.pop_back();
+  if (text::EndsWithSeparator(command) && command.back() == '\\') command.pop_back();
   folder = command;
   return true;
 }

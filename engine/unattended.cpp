@@ -2,58 +2,8 @@
 
 #include "engine/installed_location.h"
 #include "engine/update_run.h"
-#include "text/cp932.h"
 
 namespace engine {
-
-namespace {
-
-// Watches the messages of a run on their way to the real interface, to tell
-// from them how the run ended.
-class OutcomeWatch : public UpdateUi {
- public:
-  explicit OutcomeWatch(UpdateUi& inner) : inner_(inner) {}
-
-  void Message(const std::string& text, const std::string& caption) override {
-    Note(text);
-    inner_.Message(text, caption);
-  }
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    return inner_.AskOkCancel(text, caption);
-  }
-  void BeginWait() override { inner_.BeginWait(); }
-  void EndWait() override { inner_.EndWait(); }
-  void* OwnerWindow() override { return inner_.OwnerWindow(); }
-  void Log(const std::string& line) override {
-    if (text::Find(line, "レコード ") == 0) changed_ = true;
-    inner_.Log(line);
-  }
-
-  RunOutcome Outcome(int result) const {
-    if (result == 0) return tooLong_ ? RunOutcome::MediumUnusable : RunOutcome::TargetRefused;
-    if (applied_) return RunOutcome::Applied;
-    if (faultyMedium_) return RunOutcome::MediumUnusable;
-    if (cancelled_) return changed_ ? RunOutcome::CancelledAtDisk : RunOutcome::CancelledBeforeChange;
-    return RunOutcome::FailedAfterChanges;
-  }
-
- private:
-  void Note(const std::string& text) {
-    if (text == "システムは正常に更新されました。") applied_ = true;
-    else if (text == "ｱｯﾌﾟﾃﾞｲﾄを取消しました。") cancelled_ = true;
-    else if (text::Find(text, "を展開するコマンドが255バイトを超えます") != std::string::npos) tooLong_ = true;
-    else if (text::Find(text, "この更新ディスクは使用できません") != std::string::npos) faultyMedium_ = true;
-  }
-
-  UpdateUi& inner_;
-  bool applied_ = false;
-  bool cancelled_ = false;
-  bool tooLong_ = false;
-  bool faultyMedium_ = false;
-  bool changed_ = false;  // a record was begun
-};
-
-}  // namespace
 
 const char* OutcomeText(RunOutcome outcome) {
   switch (outcome) {
@@ -66,13 +16,6 @@ const char* OutcomeText(RunOutcome outcome) {
     case RunOutcome::FailedAfterChanges: return "変更の途中で失敗しました";
   }
   return "";
-}
-
-int RunUpdateWithOutcome(UpdateSession& session, UpdateUi& ui, const std::string& sourceDir, RunOutcome* outcome) {
-  OutcomeWatch watch(ui);
-  int result = RunUpdate(session, watch, sourceDir);
-  if (outcome) *outcome = watch.Outcome(result);
-  return result;
 }
 
 const char* FolderSourceText(FolderSource source) {
@@ -113,7 +56,7 @@ RunOutcome RunUnattended(UpdateSession& session, UpdateUi& ui, const std::string
   // itself says so.
   RunOutcome outcome = RunOutcome::FailedAfterChanges;
   if (session.m_recordFault != RecordFault::None) {
-    RunUpdateWithOutcome(session, ui, sourceDir, &outcome);
+    RunUpdate(session, ui, sourceDir, &outcome);
     return outcome;
   }
   std::string folder;
@@ -124,7 +67,7 @@ RunOutcome RunUnattended(UpdateSession& session, UpdateUi& ui, const std::string
   }
   ui.Log(std::string("インストール先の選択: ") + FolderSourceText(source));
   session.m_targetFolder = folder;
-  RunUpdateWithOutcome(session, ui, sourceDir, &outcome);
+  RunUpdate(session, ui, sourceDir, &outcome);
   return outcome;
 }
 

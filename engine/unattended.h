@@ -12,12 +12,8 @@
 
 namespace engine {
 
-// Text of an outcome for the log ("更新済み", ...).
+// Text of an outcome for the log ("更新しました", ...).
 const char* OutcomeText(RunOutcome outcome);
-
-// RunUpdate, telling in `outcome` how the run ended; returns what RunUpdate
-// returns (0: the folder was refused before any change, the wizard asks again).
-int RunUpdateWithOutcome(UpdateSession& session, UpdateUi& ui, const std::string& sourceDir, RunOutcome* outcome);
 
 // How the installation folder was chosen, for the log.
 enum class FolderSource { None, Switch, Registry, Descriptor };

@@ -44,63 +44,74 @@ class Run {
     return result;
   }
 
+  RunOutcome Outcome() const { return outcome_; }
+
  private:
+  // Records the outcome and gives the run's result for it.
+  int End(RunOutcome outcome, int result) {
+    outcome_ = outcome;
+    return result;
+  }
+
   int Checked() {
     WaitCursor wait(ui_);
     if (s_.m_recordFault != RecordFault::None) {
       ui_.Message("info.txt の " + std::to_string(s_.m_faultyLine) + " 行目が正しくありません（" +
                       RecordFaultText(s_.m_recordFault) + "）。この更新ディスクは使用できません。",
                   kError);
-      return 1;
+      return End(RunOutcome::MediumUnusable, 1);
     }
     ui_.Log("インストール先: " + s_.m_targetFolder);
     if (!ChooseSettingsFile()) {
       ui_.Log("設定ファイルがありません: " + s_.m_targetFolder);
       ui_.Message("ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。", kError);
-      return 0;
+      return End(RunOutcome::TargetRefused, 0);
     }
     ui_.Log("設定ファイル: " + work_ + s_.m_settingsFile);
     if (targets::CheckInstalledFiles(work_, s_.m_settingsFile) != 1) {
       ui_.Log("製品のファイルがそろっていません");
       ui_.Message("このバージョンへの更新はできません。", kError);
-      return 0;
+      return End(RunOutcome::TargetRefused, 0);
     }
     s_.m_versionIndex = targets::ClassifyInstalledProduct(work_, s_.m_settingsFile, s_.m_titlePatterns);
     ui_.Log("製品の判別: バージョン番号 " + std::to_string(s_.m_versionIndex));
     if (s_.m_versionIndex == -1) {
       ui_.Message("このバージョンへの更新はできません。", kError);
-      return 0;
+      return End(RunOutcome::TargetRefused, 0);
     }
     windowsFolder_ = os::WindowsFolder();
-    if (!CommandsFit()) return 0;
+    if (!CommandsFit()) return End(RunOutcome::MediumUnusable, 0);
     SetArchiveModeA(0);
     SetArchiveModeB(1);
 
     int currentDisk = 1;
     for (int k = 0; k < s_.m_recordCount; ++k) {
-      if (!InsertDisk(k, currentDisk)) return 1;
-      if (!InstallRecord(k)) return 1;
+      if (!InsertDisk(k, currentDisk)) {
+        return End(k == 0 ? RunOutcome::CancelledBeforeChange : RunOutcome::CancelledAtDisk, 1);
+      }
+      if (!InstallRecord(k)) return End(RunOutcome::FailedAfterChanges, 1);
     }
-    if (!Finish()) return 1;
+    if (!Finish()) return End(RunOutcome::FailedAfterChanges, 1);
     ui_.Message("システムは正常に更新されました。", kConfirm);
-    return 1;
+    return End(RunOutcome::Applied, 1);
   }
 
   bool ChooseSettingsFile() { return engine::ChooseSettingsFile(s_.m_targetFolder, s_.m_settingsFile, work_); }
 
   // Archive names as the run will give them, with the START suffix.
   std::string EffectiveName(int k) const {
-    const std::string& name = s_.m_archiveNames[k];
-    if (s_.m_recordKinds[k] == 1 && IsStartArchive(name)) return name + StartSuffix(s_.m_versionIndex);
-    return name;
+    const Record r = s_.RecordAt(k);
+    if (r.IsArchive() && IsStartArchive(r.name)) return r.name + StartSuffix(s_.m_versionIndex);
+    return r.name;
   }
 
   // Every extraction command must stay within 255 bytes; a long installation
   // folder is the usual cause, so the user is sent back to choose another.
   bool CommandsFit() {
     for (int k = 0; k < s_.m_recordCount; ++k) {
-      if (s_.m_recordKinds[k] != 1) continue;
-      std::string command = ExtractCommand(windowsFolder_, sourceDir_, EffectiveName(k), work_ + s_.m_subFolders[k]);
+      const Record r = s_.RecordAt(k);
+      if (!r.IsArchive()) continue;
+      std::string command = ExtractCommand(windowsFolder_, sourceDir_, EffectiveName(k), work_ + r.subfolder);
       if (command.size() > engine::kCommandMaxBytes) {
         ui_.Message("info.txt の " + std::to_string(kFirstRecordLine + k) + " 行目のアーカイブ " + EffectiveName(k) +
                         " を展開するコマンドが255バイトを超えます。もっと短いインストール先ﾌｫﾙﾀﾞを選んでください。",
@@ -114,35 +125,45 @@ class Run {
   // Asks for the record's floppy when it is on another disk of a removable
   // medium. False when the user cancelled.
   bool InsertDisk(int k, int& currentDisk) {
-    int disk = s_.m_diskNumbers[k];
+    const int disk = s_.RecordAt(k).disk;
     if (disk == 1 || disk == currentDisk || os::DriveTypeOf(sourceDir_) != os::kDriveRemovable) return true;
-    // The prompt waits for the record's own file: the archive (with its
-    // START suffix) or, for a file record, the file itself.
-    std::string expected = sourceDir_ + EffectiveName(k) + (s_.m_recordKinds[k] == 1 ? ".lzh" : "");
-    ui_.Log("ディスク " + std::to_string(disk) + " が必要です（" + expected + "）");
+    ui_.Log("ディスク " + std::to_string(disk) + " が必要です（" + sourceDir_ + EffectiveName(k) +
+            (s_.RecordAt(k).IsArchive() ? ".lzh" : "") + "）");
     for (;;) {
       if (!ui_.AskOkCancel(std::to_string(disk) + " 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", kConfirm)) {
         ui_.Message("ｱｯﾌﾟﾃﾞｲﾄを取消しました。", kConfirm);
         return false;
       }
-      if (os::Exists(expected)) {
+      if (DiskIsIn(k)) {
         currentDisk = disk;
         return true;
       }
     }
   }
 
+  // The prompt waits for the record's own file: the archive or, for a file
+  // record, the file itself. A START disk counts as in when it holds either
+  // START.lzh or the variant with its suffix; a missing variant then fails
+  // at the extraction with the component's message, like any missing archive.
+  bool DiskIsIn(int k) const {
+    const Record r = s_.RecordAt(k);
+    if (!r.IsArchive()) return os::Exists(sourceDir_ + r.name);
+    if (os::Exists(sourceDir_ + EffectiveName(k) + ".lzh")) return true;
+    return IsStartArchive(r.name) && os::Exists(sourceDir_ + r.name + ".lzh");
+  }
+
   bool InstallRecord(int k) {
-    std::string destination = work_ + s_.m_subFolders[k];
+    const Record r = s_.RecordAt(k);
+    std::string destination = work_ + r.subfolder;
     if (!os::Exists(destination)) os::MakeFolder(destination);  // a failure shows up below
-    ui_.Log("レコード " + std::to_string(k + 1) + ": ディスク " + std::to_string(s_.m_diskNumbers[k]) +
-            (s_.m_recordKinds[k] == 1 ? " 書庫 " + EffectiveName(k) : " ファイル " + s_.m_archiveNames[k]) + " → " +
-            destination);
-    if (s_.m_recordKinds[k] == 1) return InstallArchive(k, destination);
-    return CopyFile(k, destination);
+    ui_.Log("レコード " + std::to_string(k + 1) + ": ディスク " + std::to_string(r.disk) +
+            (r.IsArchive() ? " 書庫 " + EffectiveName(k) : " ファイル " + r.name) + " → " + destination);
+    if (r.IsArchive()) return InstallArchive(k, destination);
+    return CopyFile(r.name, destination);
   }
 
   bool InstallArchive(int k, const std::string& destination) {
+    // The session keeps the suffixed name, as the program always has.
     std::string& name = s_.m_archiveNames[k];
     if (IsStartArchive(name)) {
       name += StartSuffix(s_.m_versionIndex);
@@ -171,8 +192,8 @@ class Run {
   // The copy is made beside the target and then moved over it in one step,
   // so a copy that fails half-way (a full disk) never leaves the old file cut
   // short. A read-only target is refused by the move, as CopyFileA refuses it.
-  bool CopyFile(int k, const std::string& destination) {
-    std::string source = sourceDir_ + s_.m_archiveNames[k];
+  bool CopyFile(const std::string& name, const std::string& destination) {
+    std::string source = sourceDir_ + name;
     text::PathParts parts = text::SplitPath(source);
     std::string target = destination + parts.name + parts.ext;
     const std::string temp = destination + kCopyTempName;
@@ -241,10 +262,18 @@ class Run {
   const std::string sourceDir_;
   std::string work_;
   std::string windowsFolder_;
+  RunOutcome outcome_ = RunOutcome::Applied;
 };
 
 }  // namespace
 
 int RunUpdate(UpdateSession& session, UpdateUi& ui, const std::string& sourceDir) {
-  return Run(session, ui, sourceDir).Execute();
+  return RunUpdate(session, ui, sourceDir, nullptr);
+}
+
+int RunUpdate(UpdateSession& session, UpdateUi& ui, const std::string& sourceDir, RunOutcome* outcome) {
+  Run run(session, ui, sourceDir);
+  int result = run.Execute();
+  if (outcome) *outcome = run.Outcome();
+  return result;
 }

@@ -45,10 +45,12 @@ std::size_t ConvertCompleteLines(const char* data, std::size_t scanFrom, std::si
   return start;
 }
 
-// The line after the last LF, if the file does not end with one.
+// The line after the last LF, if the file does not end with one. A text-mode
+// read turns only CR LF into a line end, so a CR that ends the file is part
+// of this line: the rule sees it (the size rule counts it) and it is written
+// back before the CR LF.
 void ConvertLastLine(const char* data, std::size_t length, LineRule rule, std::string& out) {
   if (length == 0) return;
-  if (data[length - 1] == '\r') --length;
   rule(data, length, out);
   out.append("\r\n", 2);
 }
@@ -121,10 +123,6 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, const
   if (!os::MoveReplace(temporary, master)) return false;
   guard.Keep();
   return true;
-}
-
-bool EndsWithSeparator(const std::string& folder) {
-  return !folder.empty() && text::FindLastSeparator(folder) == folder.size() - 1;
 }
 
 bool IsAbsolute(const std::string& path) {
@@ -222,8 +220,7 @@ int ConvertMasterSet(const std::string& setFolder, LineRule rule) {
 
 std::string MasterFolderSetting(const std::string& settingsPath) {
   std::string folder = os::GetProfileValue("DIR", "MASTER", "", kMasterFolderBuffer, settingsPath);
-  if (!folder.empty() && !EndsWithSeparator(folder)) folder += '\\';
-  return folder;
+  return text::WithTrailingSeparator(folder);
 }
 
 int ConvertMaterialSizes(const std::string& settingsPath) { return ConvertMaterial(settingsPath, ConvertSizeLine); }

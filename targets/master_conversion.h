@@ -35,7 +35,8 @@ std::string ConvertSizeRecord(const std::string& line);
 std::string ConvertTypeRecord(const std::string& line);
 
 // A whole master file in memory: split into lines as a text-mode read does
-// (LF or CR LF ends a line; a last line without line end is a line), each
+// (LF or CR LF ends a line; a last line without line end is a line, and a CR
+// at the very end of the file belongs to it), each
 // line converted by `rule` and written with CR LF. The file conversion
 // streams with the same result.
 std::string ConvertMasterText(const std::string& content, LineRule rule);

@@ -69,6 +69,33 @@ std::size_t FindLastSeparator(const std::string& s) {
   return last;
 }
 
+bool EndsWithSeparator(const std::string& s) {
+  std::size_t last = FindLastSeparator(s);
+  return last != std::string::npos && last + 1 == s.size();
+}
+
+std::string WithTrailingSeparator(const std::string& folder, char separator) {
+  if (folder.empty() || EndsWithSeparator(folder)) return folder;
+  return folder + separator;
+}
+
+std::string ShownPath(const std::string& path, char separator) {
+  std::string out;
+  bool afterSeparator = false;
+  for (std::size_t i = 0; i < path.size();) {
+    std::size_t n = CharLength(path, i);
+    bool isSeparator = n == 1 && (path[i] == '\\' || path[i] == '/');
+    if (!isSeparator) {
+      out.append(path, i, n);
+    } else if (!afterSeparator || (i == 1 && path[0] == '\\')) {
+      out += separator ? separator : path[i];
+    }
+    afterSeparator = isSeparator;
+    i += n;
+  }
+  return out;
+}
+
 std::string CutToBytes(const std::string& s, std::size_t maxBytes) {
   if (s.size() <= maxBytes) return s;
   std::size_t end = 0;

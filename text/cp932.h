@@ -34,6 +34,18 @@ std::size_t Find(const std::string& haystack, const std::string& needle, std::si
 std::size_t FindChar(const std::string& s, char c, std::size_t from = 0);
 std::size_t FindLastSeparator(const std::string& s);  // last '\' or '/'
 
+// Whether the last character of `s` is a separator ('\' or '/') of its own,
+// not the trail byte of a double-byte character such as 表 (0x95 0x5C).
+bool EndsWithSeparator(const std::string& s);
+// `folder` ready for a name to be appended directly: `separator` added
+// unless it already ends with one. An empty folder (the current one) stays
+// empty.
+std::string WithTrailingSeparator(const std::string& folder, char separator = '\\');
+// A path as it is shown to a person: a run of separators becomes one (the
+// two that open a network path, \\server, stay two) and, when `separator`
+// is not 0, every separator becomes `separator`.
+std::string ShownPath(const std::string& path, char separator = 0);
+
 // `s` cut to at most `maxBytes` bytes without splitting a double-byte character.
 std::string CutToBytes(const std::string& s, std::size_t maxBytes);
 

@@ -100,9 +100,7 @@ ExtractFolder::ExtractFolder() = default;
 ExtractFolder::~ExtractFolder() = default;
 
 bool ExtractFolder::Open(const std::string& folder) {
-  path_ = folder;
-  std::size_t last = text::FindLastSeparator(path_);
-  if (last == std::string::npos || last + 1 != path_.size()) path_ += '\\';
+  path_ = text::EndsWithSeparator(folder) ? folder : folder + '\\';
   auto impl = std::make_unique<Impl>();
   impl->dir.Reset(::open(posix::NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (impl->dir.get() < 0) return Fail(errno);

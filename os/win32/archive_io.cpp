@@ -61,9 +61,7 @@ ExtractFolder::ExtractFolder() = default;
 ExtractFolder::~ExtractFolder() = default;
 
 bool ExtractFolder::Open(const std::string& folder) {
-  path_ = folder;
-  std::size_t last = text::FindLastSeparator(path_);
-  if (last == std::string::npos || last + 1 != path_.size()) path_ += '\\';
+  path_ = text::EndsWithSeparator(folder) ? folder : folder + '\\';
   DWORD a = ::GetFileAttributesA(folder.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return Fail();
   if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -13,7 +13,7 @@ set +e
 status=$?
 set -e
 cat "$work/out.txt"
-[ "$status" = 1 ] || fail "exit status $status, expected 1"
+[ "$status" = 0 ] || fail "exit status $status, expected 0 (applied)"
 expected='[確認] 原価計算書のエクセルひな形を更新しました。
 [確認] システムは正常に更新されました。
 result 1'

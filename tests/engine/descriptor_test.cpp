@@ -97,6 +97,40 @@ TEST(Descriptor, Records) {
   }
 }
 
+TEST(Descriptor, RecordPathsStayInsideTheirFolders) {
+  const RecordFault inside = RecordFault::None;
+  const RecordFault sub = RecordFault::SubfolderOutside;
+  const RecordFault name = RecordFault::NameOutside;
+  struct Row {
+    const char* line;
+    RecordFault fault;
+  } rows[] = {
+      {"1,1,A,..\\", sub},
+      {"1,2,F.TXT,..\\sibling\\", sub},
+      {"1,1,A,a\\..\\..\\", sub},
+      {"1,1,A,a/../", sub},
+      {"1,1,A,\\x\\", sub},
+      {"1,1,A,/x/", sub},
+      {"1,1,A,C:\\x\\", sub},
+      {"1,1,A,C:x\\", sub},
+      {"1,1,A,.. \\", sub},  // Windows drops the blank: still ".."
+      {"1,1,A,...\\", sub},
+      {"1,2,..\\F.TXT,a\\", name},
+      {"1,1,\\A,a\\", name},
+      {"1,1,D:A,a\\", name},
+      {"1,1,A,a\\", inside},
+      {"1,1,A,.\\", inside},
+      {"1,1,A,..a\\b..\\", inside},
+      {"1,1,A,表\\ソ\\", inside},  // trail bytes 0x5C are not separators
+      {"1,2,SUB\\F.TXT,a\\", inside},
+      {"1,1,A,..", sub},  // without its final separator too
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(SplitRecordLine(r.line).fault, r.fault);
+  }
+}
+
 TEST(Descriptor, RecordFieldsAreConvertedAndUpperCased) {
   TempDir dir;
   WriteFile(dir / "info.txt",
@@ -116,6 +150,11 @@ TEST(Descriptor, RecordFieldsAreConvertedAndUpperCased) {
   EXPECT_EQ(s.m_archiveNames[2], "表示A");
   EXPECT_EQ(s.m_subFolders[2], "表示\\");
   EXPECT_EQ(s.m_subFolders[3], "sub\\");
+  // The record view: kind 1 is an archive, any other number a file.
+  EXPECT_TRUE(s.RecordAt(1).IsArchive());
+  EXPECT_EQ(s.RecordAt(2).kind, RecordKind::File);
+  EXPECT_EQ(s.RecordAt(2).kindNumber, -1);
+  EXPECT_EQ(&s.RecordAt(2).name, &s.m_archiveNames[2]);
 }
 
 TEST(Descriptor, AHundredAndFirstRecordIsFaultyAndNotStored) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -412,6 +413,94 @@ TEST_F(RunTest, PromptRepeatsUntilTheDiskIsIn) {
   EXPECT_EQ(ui.asked, 2);
   EXPECT_EQ(ReadFile(App("doc") + "/README.TXT"), "readme");
   EXPECT_EQ(ui.shown.back(), kSuccess);
+}
+
+// One row per way a run can end; the result keeps its meaning for the
+// wizard, the outcome tells the exit status.
+TEST_F(RunTest, EachWayARunEndsHasItsOutcome) {
+  struct Row {
+    const char* what;
+    std::function<void()> setUp;
+    int result;
+    RunOutcome outcome;
+  } rows[] = {
+      {"applied", [this] { Install(); }, 1, RunOutcome::Applied},
+      {"folder without settings file", [] {}, 0, RunOutcome::TargetRefused},
+      {"faulty record line",
+       [this] {
+         Install();
+         s_.m_recordFault = RecordFault::SubfolderOutside;
+         s_.m_faultyLine = 43;
+       },
+       1, RunOutcome::MediumUnusable},
+      {"cancel at the first record's disk",
+       [this] {
+         Install();
+         AddArchive(2, "B", "b\\", "b.txt", "b");
+         ui_.answers = {false};
+       },
+       1, RunOutcome::CancelledBeforeChange},
+      {"cancel after a record was installed",
+       [this] {
+         Install();
+         AddArchive(1, "A", "a\\", "a.txt", "a");
+         AddArchive(2, "B", "b\\", "b.txt", "b");
+         ui_.answers = {false};
+       },
+       1, RunOutcome::CancelledAtDisk},
+      {"extraction failure",
+       [this] {
+         Install();
+         AddRecord(1, 1, "MISSING", "m\\");
+       },
+       1, RunOutcome::FailedAfterChanges},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    s_ = UpdateSession();
+    SetUp();
+    TempDir local;
+    app_ = local / "app";
+    MakeFolders(app_);
+    s_.m_targetFolder = app_;
+    os::SetRemovableForTesting(true);
+    r.setUp();
+    RunOutcome outcome = RunOutcome::BadCommandLine;
+    EXPECT_EQ(RunUpdate(s_, ui_, medium_, &outcome), r.result);
+    EXPECT_EQ(outcome, r.outcome);
+  }
+}
+
+// A START record's disk is in when it holds START.lzh or the variant the
+// installation gets; with START.lzh alone, the variant's absence is then
+// reported by the extraction.
+TEST_F(RunTest, StartDiskIsInWithEitherName) {
+  struct Row {
+    const char* file;
+    std::vector<std::string> shown;
+  } rows[] = {
+      {"START2.lzh", {"[確認?] 2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", kSuccess}},
+      {"START.lzh", {"[確認?] 2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "[確認] 書庫「START2.lzh」が見つかりません。"}},
+  };
+  os::SetRemovableForTesting(true);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.file);
+    TempDir local;
+    app_ = local / "app";
+    medium_ = local / "medium" + Sep();
+    MakeFolders(app_);
+    MakeFolders(medium_);
+    Install();
+    s_.m_targetFolder = app_;
+    s_.m_recordCount = 0;
+    AddRecord(2, 1, "START", "prog\\");
+    WriteFile(medium_ + r.file, Archive({{"start.dat", "x"}}));
+    ui_.shown.clear();
+    ui_.answers = {true, false};  // a second prompt would be cancelled
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(ui_.shown, r.shown);
+    s_.m_archiveNames[0] = "START";
+  }
 }
 
 TEST_F(RunTest, BareDriveLetterIsTheRootOfThatDrive) {

@@ -84,7 +84,7 @@ TEST(ConvertMasterText, LineEnds) {
       {"final line end added", "a\r\nb", "a\r\nb\r\n"},
       {"empty lines kept", "\n\r\na\n", "\r\n\r\na\r\n"},
       {"lone CR inside a line", "a\rb\n", "a\rb\r\n"},
-      {"CR before the end of file", "a\r", "a\r\n"},
+      {"CR at the end of the file is part of the line", "a\r", "a\r\r\n"},
       {"records converted", "1234567890123A\n1234567890123B", "1234567890123Z\r\n1234567890123Z\r\n"},
   };
   for (const Case& c : cases) {
@@ -233,6 +233,19 @@ TEST(MaterialConversion, StreamingMatchesWholeText) {
   WriteFile(inst.File("1\\pok001-3.mst"), content);
   ASSERT_EQ(targets::ConvertMaterialSizes(inst.settings), 1);
   EXPECT_TRUE(ReadFile(inst.File("1\\pok001-3.mst")) == targets::ConvertMasterText(content, targets::ConvertSizeLine));
+}
+
+// A text-mode read keeps a CR that ends the file in the last line, so a
+// 185-byte size record followed by that CR is 186 bytes long and loses one.
+TEST(MaterialConversion, CrAtTheEndOfTheFileCountsForTheSizeRule) {
+  const std::string record = Record("400400", "000107", 185);
+  const std::string content = "1234567890123A\r\n" + record + "\r";
+  const std::string expected = "1234567890123A\r\n" + Without66(record + "\r") + "\r\n";
+  EXPECT_EQ(targets::ConvertMasterText(content, targets::ConvertSizeLine), expected);
+  Installation inst;
+  WriteFile(inst.File("1\\pok001-3.mst"), content);
+  ASSERT_EQ(targets::ConvertMaterialSizes(inst.settings), 1);
+  EXPECT_EQ(ReadFile(inst.File("1\\pok001-3.mst")), expected);
 }
 
 TEST(MaterialConversion, MasterFolderSetting) {

@@ -73,6 +73,31 @@ TEST(Cp932, FindNeverStartsInsideACharacter) {
   EXPECT_EQ(text::FindLastSeparator("a\\表"), 1u);
 }
 
+TEST(Cp932, FinalSeparatorIsNeverATrailByte) {
+  struct Row {
+    std::string folder;
+    bool ends;
+    std::string withSeparator;
+  } rows[] = {
+      {"C:\\APP\\", true, "C:\\APP\\"},   {"/srv/app/", true, "/srv/app/"},
+      {"C:\\APP", false, "C:\\APP\\"},      {"C:\\帳表", false, "C:\\帳表\\"},
+      {"ソ", false, "ソ\\"},                 {"能\\", true, "能\\"},
+      {"表/", true, "表/"},                  {"", false, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.folder);
+    EXPECT_EQ(text::EndsWithSeparator(r.folder), r.ends);
+    EXPECT_EQ(text::WithTrailingSeparator(r.folder), r.withSeparator);
+  }
+  EXPECT_EQ(text::WithTrailingSeparator("dir/表", '/'), "dir/表/");
+}
+
+TEST(Cp932, ShownPathsHaveNoDoubledSeparators) {
+  EXPECT_EQ(text::ShownPath("/srv/app\\\\doc\\表\\x"), "/srv/app\\doc\\表\\x");
+  EXPECT_EQ(text::ShownPath("/srv/app/\\doc\\ソ\\x", '/'), "/srv/app/doc/ソ/x");
+  EXPECT_EQ(text::ShownPath("\\\\srv\\\\share\\", '/'), "//srv/share/");
+}
+
 TEST(Cp932, CutKeepsWholeCharacters) {
   EXPECT_EQ(text::CutToBytes("abc", 5), "abc");
   EXPECT_EQ(text::CutToBytes("a表", 2), "a");
