@@ -27,10 +27,15 @@ bool CMainFrame::CreateFrame() {
   params.className = kFrameClass;
   params.title = "Brelix";  // until command 104 sets the descriptor's caption
   params.style = WS_OVERLAPPEDWINDOW;
-  params.menuOrId = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
-  if (Create(params)) return true;
-  // A menu that never got attached to a window is ours to destroy.
-  if (params.menuOrId && IsMenu(params.menuOrId)) DestroyMenu(params.menuOrId);
+  winui::Menu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+  params.menuOrId = menu.get();
+  if (Create(params)) {
+    menu.Release();  // the window holds it now
+    return true;
+  }
+  // A menu that never got attached to a window is ours to destroy; one that
+  // did went with the window.
+  if (!IsMenu(menu.get())) menu.Release();
   return false;
 }
 

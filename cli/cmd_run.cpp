@@ -10,6 +10,7 @@
 #include "engine/update_run.h"
 #include "engine/update_session.h"
 #include "os/os.h"
+#include "os/test_hooks.h"
 #include "text/cp932.h"
 
 namespace {

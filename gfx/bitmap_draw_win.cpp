@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gfx/bmp_read.h"
+#include "os/win32/scoped.h"
 
 namespace gfx {
 namespace {
@@ -15,15 +16,14 @@ namespace {
 class SelectedPalette {
  public:
   SelectedPalette(HDC dc, HPALETTE palette) : dc_(dc), palette_(palette) {
-    if (palette_) {
-      previous_ = SelectPalette(dc_, palette_, FALSE);
-      RealizePalette(dc_);
-    }
-  }
-  ~SelectedPalette() {
     if (!palette_) return;
+    if (palette_ != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) owned_.Reset(palette_);
+    previous_ = SelectPalette(dc_, palette_, FALSE);
+    RealizePalette(dc_);
+  }
+  // The previous palette goes back before `owned_` deletes this one.
+  ~SelectedPalette() {
     if (previous_) SelectPalette(dc_, previous_, FALSE);
-    if (palette_ != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) DeleteObject(palette_);
   }
   SelectedPalette(const SelectedPalette&) = delete;
   SelectedPalette& operator=(const SelectedPalette&) = delete;
@@ -31,6 +31,7 @@ class SelectedPalette {
  private:
   HDC dc_;
   HPALETTE palette_;
+  os::win32::GdiObject<HPALETTE> owned_;
   HPALETTE previous_ = nullptr;
 };
 

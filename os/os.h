@@ -47,9 +47,8 @@ enum DriveType : int {
   kDriveRamDisk = 6,
 };
 // GetDriveTypeA on `path` as given. On Linux every path is a fixed disk
-// unless SetRemovableForTesting says otherwise.
+// unless a test says otherwise (os/test_hooks.h).
 int DriveTypeOf(const std::string& path);
-void SetRemovableForTesting(bool removable);
 
 // One entry of a wildcard listing.
 struct FindEntry {
@@ -177,21 +176,7 @@ enum class RegistryRead { NoKey, NoValue, Value };
 // Opens HKEY_LOCAL_MACHINE\`keyPath` for reading (KEY_QUERY_VALUE in the
 // 32-bit view, whether this program is built for 32 or 64 bits) and reads `valueName` as text whatever its
 // type, in full: its bytes up to the first NUL. On Linux the registry is
-// the one set by SetRegistryForTesting (empty by default).
+// the one a test sets (os/test_hooks.h), empty by default.
 RegistryRead ReadMachineValue(const std::string& keyPath, const std::string& valueName, std::string& value);
-// Linux only: key path -> (value name -> data). Key and value names match
-// without regard to ASCII case, as in the registry.
-void SetRegistryForTesting(const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>& keys);
-
-// ---- Fault injection (Linux test builds) -----------------------------------
-
-// Kinds of operation that a test can make fail.
-enum class Op { Create, Write, Flush, Close, Rename, Copy, MakeFolder, ProfileWrite, SetAttributes, Remove, Count };
-// Makes the `nth` (counted from 1) operation of kind `op` from now on fail
-// with `error`; nth 0 switches injection off. Counts every operation so that a
-// test can learn how many a scenario performs. No effect on Windows.
-void InjectFault(Op op, int nth, Error error);
-void ClearFaults();
-int OperationCount(Op op);
 
 }  // namespace os

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "os/os.h"
+#include "os/test_hooks.h"
 
 namespace os {
 namespace detail {

@@ -17,6 +17,11 @@ rm -rf "$WINEPREFIX"
 # Through "wine": /usr/bin/wineboot would start the 32-bit loader.
 wine wineboot -i >/dev/null 2>&1
 reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+# Marlett draws the buttons of title bars (a letter "r" without it). The
+# 64-bit Wine does not look in fonts-wine's folder, so the prefix gets a copy.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 # Wine reads drive types from the native view of the registry.
 native_view=()
 if [ "$WINEARCH" = win64 ]; then native_view=(/reg:64); fi

@@ -1,44 +1,17 @@
-// Move-only owners of Win32 handles and device contexts.
+// Owners for the window layer: a menu is owned as every handle is
+// (os/win32/scoped.h); a device context is held for one scope.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <utility>
+
+#include "os/win32/scoped.h"
 
 namespace winui {
 
-// A handle released by `Close` when the owner goes.
-template <typename H, BOOL(WINAPI* Close)(H)>
-class Owned {
- public:
-  Owned() = default;
-  explicit Owned(H h) : h_(h) {}
-  ~Owned() { Reset(); }
-  Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  Owned& operator=(Owned&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      h_ = std::exchange(o.h_, nullptr);
-    }
-    return *this;
-  }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-
-  H get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  H release() { return std::exchange(h_, nullptr); }
-  void Reset(H h = nullptr) {
-    if (h_) Close(h_);
-    h_ = h;
-  }
-
- private:
-  H h_ = nullptr;
-};
-
-using Menu = Owned<HMENU, DestroyMenu>;
+// A menu that no window holds, destroyed when the owner goes.
+using Menu = os::Scoped<os::win32::NullHandleTraits<HMENU, DestroyMenu>>;
 
 // BeginPaint / EndPaint for the life of the object.
 class PaintDC {

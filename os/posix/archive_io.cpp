@@ -9,17 +9,20 @@
 #include <ctime>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "os/os.h"
 #include "os/os_internal.h"
 #include "os/posix/path_posix.h"
 #include "os/posix/posix_common.h"
+#include "os/posix/scoped.h"
 #include "text/convert.h"
 #include "text/cp932.h"
 
 namespace os {
 namespace {
 
+using posix::Dir;
 using posix::Fail;
 using posix::Fd;
 
@@ -110,29 +113,26 @@ bool ExtractFolder::Open(const std::string& folder) {
 
 std::vector<std::string> ExtractFolder::List() {
   std::vector<std::string> names;
-  int fd = ::openat(impl_->dir.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return names;
-  DIR* d = ::fdopendir(fd);
-  if (!d) {
-    ::close(fd);
-    return names;
-  }
-  while (struct dirent* e = ::readdir(d)) {
+  Fd fd(::openat(impl_->dir.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return names;
+  Dir d(::fdopendir(fd.get()));
+  if (!d.valid()) return names;
+  fd.Release();  // the listing owns it now
+  while (struct dirent* e = ::readdir(d.get())) {
     std::string n = e->d_name;
     if (n == "." || n == "..") continue;
     names.push_back(Cp932(n));
   }
-  ::closedir(d);
   return names;
 }
 
 bool ExtractFolder::CreateNew(const std::string& name, FolderFile& file) {
   file.impl_.reset();
   if (detail::InjectedFailure(Op::Create)) return false;
-  int fd = ::openat(impl_->dir.get(), Native(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return Fail(errno);
+  Fd fd(::openat(impl_->dir.get(), Native(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!fd.valid()) return Fail(errno);
   file.impl_ = std::make_unique<FolderFile::Impl>();
-  file.impl_->fd.Reset(fd);
+  file.impl_->fd = std::move(fd);
   impl_->created.insert(Native(name));
   return true;
 }

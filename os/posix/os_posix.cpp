@@ -17,6 +17,7 @@
 #include "os/os_internal.h"
 #include "os/posix/path_posix.h"
 #include "os/posix/posix_common.h"
+#include "os/posix/scoped.h"
 #include "os/profile_text.h"
 #include "text/convert.h"
 #include "text/cp932.h"
@@ -24,6 +25,7 @@
 namespace os {
 namespace {
 
+using posix::Dir;
 using posix::Fail;
 using posix::Fd;
 using posix::RequireRegular;
@@ -133,8 +135,8 @@ std::vector<FindEntry> FindFiles(const std::string& pattern, std::size_t limit) 
   }
   if (name == "*.*") name = "*";
   std::string native = posix::NativePath(folder.empty() ? "." : folder);
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(native.c_str()), ::closedir);
-  if (!dir) {
+  Dir dir(::opendir(native.c_str()));
+  if (!dir.valid()) {
     Fail(errno);
     return out;
   }

@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
+#include "os/posix/scoped.h"
 #include "text/convert.h"
 #include "text/cp932.h"
 
@@ -26,14 +26,10 @@ bool EqualsAsciiNoCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && ::strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
-struct DirCloser {
-  void operator()(DIR* d) const { ::closedir(d); }
-};
-
 // The name in `folder` that equals `component` without regard to ASCII case.
 std::string FindNoCase(const std::string& folder, const std::string& component) {
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
-  if (!dir) return std::string();
+  Dir dir(::opendir(folder.empty() ? "." : folder.c_str()));
+  if (!dir.valid()) return std::string();
   while (struct dirent* e = ::readdir(dir.get())) {
     if (EqualsAsciiNoCase(e->d_name, component)) return e->d_name;
   }

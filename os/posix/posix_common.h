@@ -1,5 +1,5 @@
-// Helpers shared by the Linux files of os/: error mapping and a file
-// descriptor that closes itself.
+// Helpers shared by the Linux files of os/: error mapping and the checks
+// and writes every file needs. The handle owners are in os/posix/scoped.h.
 #pragma once
 
 #include <sys/stat.h>
@@ -20,27 +20,6 @@ inline bool Fail(int e) {
   SetLastError(FromErrno(e));
   return false;
 }
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { Reset(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int Release() {
-    int f = fd_;
-    fd_ = -1;
-    return f;
-  }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
 
 // True when `fd` is a regular file (its status in `st` when given). Anything
 // else (a folder, a FIFO, a device) fails as an unreadable file does, so that

@@ -10,6 +10,7 @@
 #include "os/os_internal.h"
 #include "os/posix/path_posix.h"
 #include "os/posix/posix_common.h"
+#include "os/posix/scoped.h"
 #include "text/convert.h"
 
 namespace os {
@@ -20,10 +21,7 @@ using posix::Fail;
 }  // namespace
 
 struct NamedOutputFile::Impl {
-  int fd = -1;
-  ~Impl() {
-    if (fd >= 0) ::close(fd);
-  }
+  posix::Fd fd;
 };
 
 NamedOutputFile::NamedOutputFile() = default;
@@ -42,9 +40,9 @@ bool NamedOutputFile::Create(const std::string& folder, const std::string& name)
   auto impl = std::make_unique<Impl>();
   // A new file gets the permissions umask gives; O_NONBLOCK keeps a FIFO
   // from holding the open, and it is then refused.
-  impl->fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (impl->fd < 0) return Fail(errno);
-  if (!posix::RequireRegular(impl->fd)) return false;
+  impl->fd.Reset(::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
+  if (impl->fd.get() < 0) return Fail(errno);
+  if (!posix::RequireRegular(impl->fd.get())) return false;
   impl_ = std::move(impl);
   return true;
 }
@@ -54,7 +52,7 @@ bool NamedOutputFile::Write(const void* data, std::size_t size) {
   if (detail::InjectedFailure(Op::Write)) return false;
   const char* p = static_cast<const char*>(data);
   while (size > 0) {
-    ssize_t w = ::write(impl_->fd, p, size);
+    ssize_t w = ::write(impl_->fd.get(), p, size);
     if (w < 0) {
       if (errno == EINTR) continue;
       return Fail(errno);
@@ -68,15 +66,14 @@ bool NamedOutputFile::Write(const void* data, std::size_t size) {
 bool NamedOutputFile::Flush() {
   if (!impl_) return Fail(EBADF);
   if (detail::InjectedFailure(Op::Flush)) return false;
-  if (::fsync(impl_->fd) != 0) return Fail(errno);
+  if (::fsync(impl_->fd.get()) != 0) return Fail(errno);
   return true;
 }
 
 bool NamedOutputFile::Close() {
   if (!impl_) return true;
   bool injected = detail::InjectedFailure(Op::Close);
-  int fd = impl_->fd;
-  impl_->fd = -1;
+  int fd = impl_->fd.Release();
   impl_.reset();
   int r = ::close(fd);
   int e = errno;

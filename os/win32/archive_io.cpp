@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "os/os.h"
+#include "os/win32/scoped.h"
 #include "os/win32/win32_common.h"
 #include "text/cp932.h"
 
@@ -75,23 +78,22 @@ bool ExtractFolder::Open(const std::string& folder) {
 std::vector<std::string> ExtractFolder::List() {
   std::vector<std::string> names;
   WIN32_FIND_DATAA fd;
-  HANDLE h = ::FindFirstFileA((path_ + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
+  win32::FindHandle find(::FindFirstFileA((path_ + "*").c_str(), &fd));
+  if (!find.valid()) return names;
   do {
     std::string n = fd.cFileName;
     if (n != "." && n != "..") names.push_back(n);
-  } while (::FindNextFileA(h, &fd));
-  ::FindClose(h);
+  } while (::FindNextFileA(find.get(), &fd));
   return names;
 }
 
 bool ExtractFolder::CreateNew(const std::string& name, FolderFile& file) {
   file.impl_.reset();
-  HANDLE h = ::CreateFileA((path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Fail();
+  Handle h(::CreateFileA((path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!h.valid()) return Fail();
   file.impl_ = std::make_unique<FolderFile::Impl>();
-  file.impl_->h.Reset(h);
+  file.impl_->h = std::move(h);
   return true;
 }
 

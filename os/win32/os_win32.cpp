@@ -8,32 +8,20 @@
 
 #include "os/os.h"
 #include "os/os_internal.h"
+#include "os/win32/scoped.h"
 #include "os/win32/win32_common.h"
 
 namespace os {
 namespace {
 
 using win32::Fail;
+using win32::FindHandle;
 using win32::Handle;
 
 // Fault injection only counts on Windows; it never fails a call here.
 void Count(Op op) {
   if (detail::InjectedFailure(op)) SetLastError(Error::None);
 }
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 }  // namespace
 
@@ -81,7 +69,7 @@ std::vector<FindEntry> FindFiles(const std::string& pattern, std::size_t limit) 
   std::vector<FindEntry> out;
   WIN32_FIND_DATAA data;
   FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
-  if (find.get() == INVALID_HANDLE_VALUE) {
+  if (!find.valid()) {
     Fail();
     return out;
   }
@@ -279,27 +267,9 @@ bool SetProfileValue(const std::string& section, const std::string& key,
 }  // namespace os
 
 namespace os {
-namespace {
-
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) ::RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-}  // namespace
 
 RegistryRead ReadMachineValue(const std::string& keyPath, const std::string& valueName, std::string& value) {
-  RegKey key;
+  win32::RegKey key;
   // The package's 32-bit installer registered itself in the 32-bit view; a
   // 64-bit build of this program must look there too, not in the native view.
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.out()) !=

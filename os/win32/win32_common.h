@@ -1,5 +1,5 @@
-// Helpers shared by the Windows files of os/: error mapping and a handle
-// that closes itself.
+// Helpers shared by the Windows files of os/: error mapping. The handle
+// owners are in os/win32/scoped.h.
 #pragma once
 
 #include <windows.h>
@@ -17,28 +17,6 @@ inline bool Fail() {
   SetLastError(FromWin32(::GetLastError()));
   return false;
 }
-
-class Handle {
- public:
-  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~Handle() { Reset(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  void Reset(HANDLE h = INVALID_HANDLE_VALUE) {
-    if (valid()) ::CloseHandle(h_);
-    h_ = h;
-  }
-  HANDLE Release() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-
- private:
-  HANDLE h_;
-};
 
 }  // namespace win32
 }  // namespace os

@@ -7,6 +7,7 @@
 
 #include "engine/archive_component.h"
 #include "os/os.h"
+#include "os/test_hooks.h"
 #include "tests/lzh/lzh_support.h"
 #include "tests/lzh/test_encoders.h"
 #include "tests/support/temp_dir.h"

@@ -64,6 +64,8 @@
 #include <string>
 #include <vector>
 
+#include "os/win32/scoped.h"
+
 namespace {
 
 PROCESS_INFORMATION g_process{};
@@ -165,17 +167,8 @@ struct ScreenDC {
   HDC dc = GetDC(nullptr);
   ~ScreenDC() { ReleaseDC(nullptr, dc); }
 };
-struct MemoryDC {
-  HDC dc;
-  explicit MemoryDC(HDC screen) : dc(CreateCompatibleDC(screen)) {}
-  ~MemoryDC() { DeleteDC(dc); }
-};
-struct Bitmap {
-  HBITMAP bitmap;
-  ~Bitmap() {
-    if (bitmap) DeleteObject(bitmap);
-  }
-};
+using MemoryDC = os::Scoped<os::win32::NullHandleTraits<HDC, DeleteDC>>;
+using Bitmap = os::win32::GdiObject<HBITMAP>;
 struct Selection {
   HDC dc;
   HGDIOBJ previous;
@@ -194,11 +187,11 @@ bool SaveScreen(const std::string& path) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
-  MemoryDC memory(screen.dc);
-  Bitmap bitmap{CreateDIBSection(screen.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0)};
-  if (!bitmap.bitmap || !bits) return false;
-  Selection selection(memory.dc, bitmap.bitmap);
-  BitBlt(memory.dc, 0, 0, width, height, screen.dc, 0, 0, SRCCOPY);
+  MemoryDC memory(CreateCompatibleDC(screen.dc));
+  Bitmap bitmap(CreateDIBSection(screen.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap.valid() || !bits) return false;
+  Selection selection(memory.get(), bitmap.get());
+  BitBlt(memory.get(), 0, 0, width, height, screen.dc, 0, 0, SRCCOPY);
   GdiFlush();
   DWORD rowBytes = ((width * 24 + 31) / 32) * 4;
   DWORD imageSize = rowBytes * height;

@@ -4,6 +4,7 @@
 
 #include "engine/installed_location.h"
 #include "os/os.h"
+#include "os/test_hooks.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -5,6 +5,7 @@
 #include "os/archive_io.h"
 #include "os/os.h"
 #include "os/targets_io.h"
+#include "os/test_hooks.h"
 #include "tests/support/temp_dir.h"
 
 #ifndef _WIN32

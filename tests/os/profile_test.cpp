@@ -4,6 +4,7 @@
 
 #include "os/os.h"
 #include "os/profile_text.h"
+#include "os/test_hooks.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "engine/update_run.h"
 #include "engine/update_session.h"
 #include "os/os.h"
+#include "os/test_hooks.h"
 #include "tests/reliability/demo_medium.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "os/os.h"
+#include "os/test_hooks.h"
 #include "targets/master_conversion.h"
 #include "tests/support/temp_dir.h"
 
