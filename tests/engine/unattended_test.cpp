@@ -10,6 +10,7 @@
 #include "engine/unattended.h"
 #include "engine/update_log.h"
 #include "os/os.h"
+#include "os/test_hooks.h"
 #include "tests/lzh/lzh_support.h"
 #include "tests/support/temp_dir.h"
 
