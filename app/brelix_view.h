@@ -1,6 +1,7 @@
 // The view: the background picture, and the controller of the wizard.
 #pragma once
 
+#include "engine/run_outcome.h"
 #include "engine/update_session.h"
 #include "winui/window.h"
 
@@ -23,8 +24,14 @@ class CBrelixView : public winui::Window {
   void OnStepNotes();
   void OnStepTarget();
   void OnStepConfirm();
+  // /SILENT: the update without dialogs, under a progress window.
+  void OnStepSilent();
 
  private:
   void PostStep(int id);
-  void CloseFrame();
+  // Ends the program with `outcome` as its exit code.
+  void CloseFrame(RunOutcome outcome);
+  void Log(const std::string& line);
+
+  bool descriptorLoaded_ = false;
 };

@@ -20,12 +20,16 @@ bool CTargetDlg::OnInitDialog() {
   SetItemText(IDC_FOLDER_EDIT, m_targetFolder);
   SetItemText(IDC_TEXT, m_targetText);
   FindInstalledFolder();
+  proposed_ = ItemText(IDC_FOLDER_EDIT);
   return true;
 }
 
 void CTargetDlg::OnOK() {
   // Accepted as typed: the update run judges the folder.
   m_targetFolder = ItemText(IDC_FOLDER_EDIT);
+  if (!browsed_.empty() && m_targetFolder == browsed_) m_choice = Choice::Browsed;
+  else if (m_targetFolder == proposed_) m_choice = Choice::Proposal;
+  else m_choice = Choice::Typed;
   Leave(IDOK);
 }
 
@@ -83,6 +87,7 @@ void CTargetDlg::OnDriveSelected() {
   std::string root = std::string(1, drive[2]) + ":\\";
   _chdir(root.c_str());  // a drive without a medium stays as it was
   SetItemText(IDC_FOLDER_EDIT, root);
+  browsed_ = ItemText(IDC_FOLDER_EDIT);
   FillFolderList(drive, "\\*.*");
 }
 
@@ -95,6 +100,7 @@ void CTargetDlg::OnFolderSelected() {
   std::string path = std::string(1, drive[2]) + ":" + folder.substr(1, folder.size() - 2);
   _chdir(path.c_str());  // a folder that cannot be entered leaves the current one
   SetItemText(IDC_FOLDER_EDIT, CurrentDirectory());
+  browsed_ = ItemText(IDC_FOLDER_EDIT);
   FillFolderList(drive, ".\\*.*");
 }
 

@@ -16,6 +16,8 @@ class CTargetDlg : public winui::Dialog {
  public:
   // The end code of the "戻る" button.
   static constexpr int kBack = 1008;
+  // Where the accepted text came from, for the update log.
+  enum class Choice { Proposal, Typed, Browsed };
 
   CTargetDlg();
 
@@ -24,6 +26,7 @@ class CTargetDlg : public winui::Dialog {
   std::string m_targetText;                       // guidance, control 1006
   std::string m_targetBitmap;                     // picture file in the source directory
   std::string m_uninstallKeys[kUninstallKeyCount];  // for FindInstalledFolder
+  Choice m_choice = Choice::Proposal;             // out: how m_targetFolder was chosen
 
  protected:
   bool OnInitDialog() override;
@@ -51,4 +54,7 @@ class CTargetDlg : public winui::Dialog {
 
   // Leaves the dialog with `result` after putting the saved drive back.
   void Leave(int result);
+
+  std::string proposed_;  // the field as the dialog opened
+  std::string browsed_;   // the field as browsing last set it
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/archive_component.h"
+#include "engine/run_report.h"
 #include "engine/run_rules.h"
 #include "os/os.h"
 #include "targets/master_conversion.h"
@@ -60,15 +61,20 @@ class Run {
                   kError);
       return End(RunOutcome::MediumUnusable, 1);
     }
+    ui_.Log("インストール先: " + s_.m_targetFolder);
     if (!ChooseSettingsFile()) {
+      ui_.Log("設定ファイルがありません: " + s_.m_targetFolder);
       ui_.Message("ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。", kError);
       return End(RunOutcome::TargetRefused, 0);
     }
+    ui_.Log("設定ファイル: " + work_ + s_.m_settingsFile);
     if (targets::CheckInstalledFiles(work_, s_.m_settingsFile) != 1) {
+      ui_.Log("製品のファイルがそろっていません");
       ui_.Message("このバージョンへの更新はできません。", kError);
       return End(RunOutcome::TargetRefused, 0);
     }
     s_.m_versionIndex = targets::ClassifyInstalledProduct(work_, s_.m_settingsFile, s_.m_titlePatterns);
+    ui_.Log("製品の判別: バージョン番号 " + std::to_string(s_.m_versionIndex));
     if (s_.m_versionIndex == -1) {
       ui_.Message("このバージョンへの更新はできません。", kError);
       return End(RunOutcome::TargetRefused, 0);
@@ -121,6 +127,8 @@ class Run {
   bool InsertDisk(int k, int& currentDisk) {
     const int disk = s_.RecordAt(k).disk;
     if (disk == 1 || disk == currentDisk || os::DriveTypeOf(sourceDir_) != os::kDriveRemovable) return true;
+    ui_.Log("ディスク " + std::to_string(disk) + " が必要です（" + sourceDir_ + EffectiveName(k) +
+            (s_.RecordAt(k).IsArchive() ? ".lzh" : "") + "）");
     for (;;) {
       if (!ui_.AskOkCancel(std::to_string(disk) + " 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", kConfirm)) {
         ui_.Message("ｱｯﾌﾟﾃﾞｲﾄを取消しました。", kConfirm);
@@ -148,6 +156,8 @@ class Run {
     const Record r = s_.RecordAt(k);
     std::string destination = work_ + r.subfolder;
     if (!os::Exists(destination)) os::MakeFolder(destination);  // a failure shows up below
+    ui_.Log("レコード " + std::to_string(k + 1) + ": ディスク " + std::to_string(r.disk) +
+            (r.IsArchive() ? " 書庫 " + EffectiveName(k) : " ファイル " + r.name) + " → " + destination);
     if (r.IsArchive()) return InstallArchive(k, destination);
     return CopyFile(r.name, destination);
   }
@@ -163,7 +173,10 @@ class Run {
     }
     std::string command = ExtractCommand(windowsFolder_, sourceDir_, name, destination);
     if (IsExcelArchive(name)) {
-      if (targets::CheckSpreadsheetTemplate(work_) != 1) return true;
+      if (targets::CheckSpreadsheetTemplate(work_) != 1) {
+        ui_.Log("スキップ: エクセルひな形は更新不要です");
+        return true;
+      }
       ui_.Message("原価計算書のエクセルひな形を更新しました。", kConfirm);
     }
     std::string reply(kReplyBytes, '\0');
@@ -172,6 +185,7 @@ class Run {
       ui_.Message(reply, kConfirm);
       return false;
     }
+    ui_.Log("展開しました: " + std::to_string(engine::CountArchiveFiles(sourceDir_ + name + ".lzh")) + " 個のファイル");
     return true;
   }
 
@@ -194,6 +208,7 @@ class Run {
       ui_.Message(source + "の属性更新に失敗しました。", kConfirm);
       return false;
     }
+    ui_.Log("コピーしました: " + target + "（" + std::to_string(engine::FileBytes(target)) + " バイト）");
     return true;
   }
 
@@ -208,7 +223,10 @@ class Run {
   // claim success.
   bool WriteSetting(const std::string& section, const std::string& key, const std::string& value,
                     const std::string& file) {
-    if (os::SetProfileValue(section, key, value, file)) return true;
+    if (os::SetProfileValue(section, key, value, file)) {
+      ui_.Log("設定 [" + section + "] " + key + "=" + value + " → " + file);
+      return true;
+    }
     ui_.Message(file + "の更新に失敗しました。", kConfirm);
     return false;
   }
@@ -229,8 +247,12 @@ class Run {
     }
     if (text::AtoiLike(s_.m_masterAdjust) == 1) {
       const std::string master = work_ + "morefa1.ini";
-      if (targets::ConvertMaterialSizes(master) == 0) ui_.Message("材料ｻｲｽﾞ変換が正常に更新されませんでした。", kConfirm);
-      if (targets::ConvertMaterialTypes(master) == 0) ui_.Message("材料ﾀｲﾌﾟ変換が正常に更新されませんでした。", kConfirm);
+      const bool sizes = targets::ConvertMaterialSizes(master) != 0;
+      ui_.Log(std::string("材料ｻｲｽﾞ変換: ") + (sizes ? "正常" : "失敗"));
+      if (!sizes) ui_.Message("材料ｻｲｽﾞ変換が正常に更新されませんでした。", kConfirm);
+      const bool types = targets::ConvertMaterialTypes(master) != 0;
+      ui_.Log(std::string("材料ﾀｲﾌﾟ変換: ") + (types ? "正常" : "失敗"));
+      if (!types) ui_.Message("材料ﾀｲﾌﾟ変換が正常に更新されませんでした。", kConfirm);
     }
     return true;
   }

@@ -18,6 +18,9 @@ class UpdateUi {
   // Owner window handed to the archive component (an HWND on Windows, null
   // where there is no window).
   virtual void* OwnerWindow() { return nullptr; }
+  // One event of the run for the update log (code page 932): each step,
+  // record and settings entry as it happens. Nothing by default.
+  virtual void Log(const std::string& line) { (void)line; }
 };
 
 // Keeps the wait cursor up for the life of the object.

@@ -25,6 +25,8 @@
 #define ID_STEP_CONFIRM 103
 // Posted by the frame to itself: caption from the first line of info.txt.
 #define ID_TITLE_FROM_DESCRIPTOR 104
+// The unattended update of /SILENT, posted by the view to itself.
+#define ID_STEP_SILENT 105
 
 // Standard command numbers the menu and accelerators use.
 #define ID_FILE_NEW 57600

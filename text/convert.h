@@ -1,5 +1,6 @@
-// Conversion between code page 932 and UTF-8 (native build only: file names on
-// Linux and the terminal text of brelix-cli are UTF-8).
+// Conversion between code page 932 and UTF-8: file names on Linux, the
+// terminal text of brelix-cli and the update log are UTF-8. iconv on Linux,
+// the system's tables on Windows.
 #pragma once
 
 #include <string>

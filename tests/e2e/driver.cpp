@@ -10,10 +10,20 @@
 //
 //   timeout MS              wait up to MS milliseconds from now on
 //   launch EXE [DIR]        start EXE (a Windows path) with current directory DIR
+//   launchcmd LINE [DIR]    start the program with exactly the command line
+//                           LINE (program and switches, quoted as a shortcut
+//                           or a logon script writes them)
+//   watch                   until the program ends, note every window it shows:
+//                           "CLASS|CAPTION" for each visible top-level window
+//                           and "CLASS|CAPTION|TEXT" for each text of its
+//                           children
+//   seen TEXT               some note of the last watch contains TEXT
+//   unseen TEXT             no note of the last watch contains TEXT
 //   dialog CAPTION          wait for a visible, enabled dialog of the program
 //                           with this caption and make it the current one
 //   text ID EXPECTED        wait until control ID of the current dialog reads
 //                           EXPECTED (0xFFFF is a message box's text)
+//   textstarts ID PREFIX    the same, for a text that starts with PREFIX
 //   settext ID TEXT         set the text of control ID
 //   select ID ENTRY         select ENTRY of list box ID and notify the dialog
 //                           of the selection change, as a click does; prints
@@ -60,6 +70,7 @@ namespace {
 
 PROCESS_INFORMATION g_process{};
 bool g_launched = false;
+std::vector<std::string> g_seen;  // notes of the last watch, UTF-8
 HWND g_dialog = nullptr;
 DWORD g_firstTimeout = 10000;  // the first window of a cold program
 DWORD g_timeout = 5000;
@@ -270,6 +281,46 @@ int ListIndexOf(HWND list, const std::wstring& wanted) {
   return -1;
 }
 
+BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM lParam) {
+  reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+  return TRUE;
+}
+
+// Text a window holds, without a message to its (perhaps busy) thread.
+std::wstring HeldText(HWND hwnd) {
+  std::wstring text(1024, L'\0');
+  int n = GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()));
+  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return text;
+}
+
+void Note(const std::string& note) {
+  for (const std::string& n : g_seen) {
+    if (n == note) return;
+  }
+  g_seen.push_back(note);
+  std::printf("   seen %s\n", note.c_str());
+}
+
+// Notes what the program shows until it ends; false when it outlives `timeout`.
+bool Watch(DWORD timeout) {
+  g_seen.clear();
+  return WaitFor(timeout, [] {
+    for (HWND hwnd : ProgramWindows(false)) {
+      if (!IsWindowVisible(hwnd)) continue;
+      std::string top = Narrow(ClassOf(hwnd)) + "|" + Narrow(HeldText(hwnd));
+      Note(top);
+      std::vector<HWND> children;
+      EnumChildWindows(hwnd, CollectChildren, reinterpret_cast<LPARAM>(&children));
+      for (HWND child : children) {
+        std::wstring text = HeldText(child);
+        if (!text.empty()) Note(top + "|" + Narrow(text));
+      }
+    }
+    return ProgramEnded();
+  });
+}
+
 int ParseId(const std::string& s) { return static_cast<int>(std::strtol(s.c_str(), nullptr, 0)); }
 
 // Runs one command; false with `error` set when it failed.
@@ -293,14 +344,21 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
     if (module != nullptr) FreeLibrary(module);
     return true;
   }
-  if (cmd != "launch" && !g_launched) {
+  if (cmd == "seen" || cmd == "unseen") {
+    if (!need(1)) return false;
+    bool found = false;
+    for (const std::string& n : g_seen) found = found || n.find(a[1]) != std::string::npos;
+    if (found != (cmd == "seen")) error = (found ? "the program showed " : "the program never showed ") + a[1];
+    return error.empty();
+  }
+  if (cmd != "launch" && cmd != "launchcmd" && !g_launched) {
     error = "no program launched";
     return false;
   }
 
-  if (cmd == "launch") {
+  if (cmd == "launch" || cmd == "launchcmd") {
     if (a.size() < 2 || a.size() > 3) return need(1);
-    std::wstring commandLine = L"\"" + Widen(a[1]) + L"\"";
+    std::wstring commandLine = cmd == "launch" ? L"\"" + Widen(a[1]) + L"\"" : Widen(a[1]);
     std::wstring dir = a.size() == 3 ? Widen(a[2]) : std::wstring();
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -310,7 +368,8 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
       return false;
     }
     g_launched = true;
-    WaitForInputIdle(g_process.hProcess, g_firstTimeout);
+    // A program that may show no window at all is not waited for.
+    if (cmd == "launch") WaitForInputIdle(g_process.hProcess, g_firstTimeout);
     return true;
   }
   if (cmd == "dialog") {
@@ -340,7 +399,7 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
     g_dialog = found;
     return true;
   }
-  if (cmd == "text") {
+  if (cmd == "text" || cmd == "textstarts") {
     if (!need(2)) return false;
     HWND control = GetDlgItem(g_dialog, ParseId(a[1]));
     std::wstring expected = Widen(a[2]);
@@ -348,7 +407,11 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
       error = "no control " + a[1];
       return false;
     }
-    if (!WaitFor(g_timeout, [&] { return TextOf(control) == expected; })) {
+    const bool whole = cmd == "text";
+    if (!WaitFor(g_timeout, [&] {
+          std::wstring seen = TextOf(control);
+          return whole ? seen == expected : seen.compare(0, expected.size(), expected) == 0;
+        })) {
       error = "control " + a[1] + " reads " + Quote(TextOf(control)) + ", expected " + Quote(expected);
       return false;
     }
@@ -520,6 +583,14 @@ bool Run(const std::vector<std::string>& a, std::string& error) {
     SettlePainting();
     if (!SaveScreen(a[1])) {
       error = "cannot write " + a[1];
+      return false;
+    }
+    return true;
+  }
+  if (cmd == "watch") {
+    if (!need(0)) return false;
+    if (!Watch(g_firstTimeout)) {
+      error = "the program is still running";
       return false;
     }
     return true;

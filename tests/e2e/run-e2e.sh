@@ -139,6 +139,27 @@ expect_updated() {
   [ "$(ini_value "$install/tov3.ini" HISTORY 抽出終了日ON)" = "1" ] || fail "history entry not written"
 }
 
+# dq TEXT: TEXT as one quoted argument of a driver script.
+dq() { local t="${1//\\/\\\\}"; t="${t//\"/\\\"}"; printf '"%s"' "$t"; }
+
+# expect_log FILE TEXT...: the log is UTF-8 with a byte order mark and holds
+# a line containing each TEXT.
+expect_log() {
+  local log="$1"
+  shift
+  [ -f "$log" ] || fail "no log $log"
+  [ "$(head -c3 "$log" | od -An -tx1 | tr -d ' \n')" = efbbbf ] || fail "the log does not start with a BOM"
+  for t in "$@"; do
+    grep -qF -- "$t" "$log" || { cat "$log" >&2; fail "the log has no line with: $t"; }
+  done
+}
+
+# reinstall: the installation as make_install lays it out, nothing updated.
+reinstall() {
+  rm -rf "$install"
+  make_install
+}
+
 # drive SCRIPT_NAME: runs the driver on $work/SCRIPT_NAME.txt (from stdin).
 drive() {
   local script="$work/$1.txt"
@@ -224,7 +245,7 @@ cancel_notes)
 launch $EXE_W $MEDIUM_W
 dialog マスタ調整機能付
 click 2
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -238,7 +259,7 @@ launch $EXE_W $MEDIUM_W
 dialog $caption
 shot $SHOTS_W\\notes-${value// /_}.bmp
 key escape
-exit 0
+exit 2
 EOF
   done <<'EOF'
 |アップデート
@@ -262,7 +283,7 @@ text 1006 ""
 pixel view 0.1 0.5 FFFFFF
 shot $SHOTS_W\\notes-without-info.bmp
 click 2
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -283,7 +304,7 @@ gone
 dialog アップデート
 text 1005 $INSTALL_W
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -316,7 +337,7 @@ gone
 dialog アップデート
 text 1005 ""
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -390,7 +411,7 @@ gone
 dialog アップデート
 text 1005 $quoted
 key escape
-exit 0
+exit 2
 EOF
   done <<EOF
 E2E-N,,|$INSTALL_W
@@ -419,7 +440,7 @@ gone
 dialog アップデート
 text 1005 C:\\APPS\\EST
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -485,7 +506,7 @@ key escape
 gone
 dialog アップデート
 key escape
-exit 0
+exit 2
 EOF
   rm -rf "$picked"
   ;;
@@ -510,7 +531,7 @@ listcount 1003 $((count + 1))
 listhas 1003 [sub00001]
 listhas 1003 [sub$(printf %05d "$count")]
 key escape
-exit 0
+exit 2
 EOF
   tr -d '\r' <"$work/many.log" | grep 'select 1003'
   rm -rf "$many"
@@ -523,7 +544,7 @@ click 1
 gone
 dialog アップデート
 key escape
-exit 0
+exit 2
 EOF
   expect_unchanged
   ;;
@@ -565,6 +586,201 @@ EOF
   loaded="$(cd "$medium" && ls -- *.loaded 2>/dev/null || true)"
   [ -z "$loaded" ] || fail "Brelix.exe loaded a DLL planted beside it: ${loaded//.loaded/}"
   expect_unchanged
+  ;;
+silent_applied)
+  # The command a logon script runs: nothing shown, files and settings
+  # written, every step in the log, exit code 0.
+  log="$work/brelix-silent.log"
+  drive silent <<EOF
+launchcmd $(dq "\"$EXE_W\" /VERYSILENT /DIR=\"$INSTALL_W\" /LOG=\"$(winpath "$log")\"")
+watch
+unseen |
+exit 0
+EOF
+  expect_updated
+  expect_log "$log" "Brelix 3.0" "/VERYSILENT /DIR=" "更新ディスク: $MEDIUM_W\\（BrelixE2E）" \
+    "インストール先の選択: /DIR" "インストール先: $INSTALL_W" "設定ファイル: ${INSTALL_W}morefa1.ini" \
+    "製品の判別: バージョン番号 " "レコード 1: ディスク 1 書庫 DATA1 → ${INSTALL_W}master" \
+    "展開しました: 1 個のファイル" "コピーしました: ${INSTALL_W}doc\\README.TXT（12 バイト）" \
+    "設定 [SYSTEM] GENGOU=令和" "メッセージ [確認] システムは正常に更新されました。" "終了: 更新しました（終了コード 0）"
+  ;;
+silent_refused)
+  # Unattended runs that are refused change nothing and say why.
+  # name | switches | exit code | log line
+  while IFS='|' read -r name switches code line; do
+    log="$work/brelix-$name.log"
+    drive "refused-$name" <<EOF
+launchcmd $(dq "\"$EXE_W\" $switches /LOG=\"$(winpath "$log")\"")
+watch
+unseen #32770
+exit $code
+EOF
+    expect_unchanged
+    expect_log "$log" "$line" "（終了コード $code）"
+  done <<EOF
+wrong-folder|/VERYSILENT /DIR="$OTHER_W"|3|ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。
+wrong-folder-silent|/SILENT /DIR="$OTHER_W"|3|設定ファイルがありません: $OTHER_W
+EOF
+  # Neither /DIR, nor a registered folder, nor line 16: nothing to update.
+  # A bare /LOG writes Brelix-yyyymmdd-hhmmss.log into %TEMP%.
+  LC_ALL=C sed -i "16s/.*/\r/" "$medium/info.txt"
+  touch "$work/marker"
+  drive refused-no-folder <<EOF
+launchcmd $(dq "\"$EXE_W\" /verysilent -log")
+watch
+exit 3
+EOF
+  expect_unchanged
+  log="$(find "$WINEPREFIX/drive_c/users" -name 'Brelix-????????-??????.log' -newer "$work/marker" | head -n1)"
+  [ -n "$log" ] || fail "no log in %TEMP%"
+  expect_log "$log" "インストール先が決まりません"
+  rm -f "$log"
+  ;;
+silent_floppy)
+  # The medium is a floppy and its last record is on disk 2: nobody can
+  # swap disks, so the run stops there as if Cancel had been pressed.
+  printf '%s\r\n' '2,2,disk2.txt,doc\' >>"$medium/info.txt"
+  ln -sfn "$medium" "$WINEPREFIX/dosdevices/a:"
+  log="$work/brelix-floppy.log"
+  drive floppy <<EOF
+launchcmd $(dq "A:\\Brelix.exe /VERYSILENT /DIR=\"$INSTALL_W\" /LOG=\"$(winpath "$log")\"") C:\\
+watch
+unseen |
+exit 5
+EOF
+  ln -sfn ../floppy "$WINEPREFIX/dosdevices/a:"
+  [ -f "$install/master/SIZE.DAT" ] || fail "the records of disk 1 were not installed"
+  [ -z "$(ini_value "$install/morefa1.ini" SYSTEM GENGOU)" ] || fail "settings written after a cancel"
+  expect_log "$log" "ディスク 2 が必要です（A:DISK2.TXT）" "質問 [確認] 2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。" \
+    "無人実行のため「キャンセル」とみなします" "（終了コード 5）"
+  ;;
+silent_progress)
+  # /SILENT: the main window and a progress window, never a dialog.
+  log="$work/brelix-progress.log"
+  drive progress <<EOF
+launchcmd $(dq "\"$EXE_W\" /SILENT /DIR=\"$INSTALL_W\" /LOG=\"$(winpath "$log")\"")
+watch
+seen BrelixFrame|
+seen BrelixStatus|アップデート|
+unseen #32770
+exit 0
+EOF
+  expect_updated
+  expect_log "$log" "メッセージ [確認] システムは正常に更新されました。" "（終了コード 0）"
+  ;;
+wizard_log)
+  # /LOG with the wizard: the person's choices are in the log too. /DIR
+  # takes the place of the proposal (line 16 names another folder).
+  log="$work/brelix-wizard.log"
+  chosen="$work/chosen"
+  cp -r "$install" "$chosen"
+  chosen_w="$(winpath "$chosen")"
+  drive wizard-log <<EOF
+launchcmd $(dq "\"$EXE_W\" /LOG=\"$(winpath "$log")\" /DIR=\"$chosen_w\"")
+dialog マスタ調整機能付
+click 1
+gone
+dialog アップデート
+text 1005 $chosen_w
+click 1
+gone
+dialog アップデート
+click 1
+gone
+dialog 確認
+text 0xFFFF システムは正常に更新されました。
+click 1
+exit 0
+EOF
+  install="$chosen" expect_updated
+  expect_unchanged
+  expect_log "$log" "お知らせ: 開始" "インストール先の選択: $chosen_w（/DIR）" "確認: 更新" \
+    "メッセージ [確認] システムは正常に更新されました。" "（終了コード 0）"
+  # A log that cannot be made is said once; the wizard goes on, and Escape
+  # in the notes ends it with nothing changed.
+  reinstall
+  before="$(snapshot)"
+  nolog="${OTHER_W}missing\\x.log"
+  drive wizard-nolog <<EOF
+launchcmd $(dq "\"$EXE_W\" /LOG=\"$nolog\"")
+dialog Brelix
+text 0xFFFF $(dq "ログファイル $nolog を作成できません。ログを残さずに続けます。")
+click 1
+gone
+dialog マスタ調整機能付
+key escape
+exit 2
+EOF
+  expect_unchanged
+  ;;
+bad_switch)
+  # An unknown switch is named in a box (none when unattended), exit code 1;
+  # /? lists the switches.
+  drive switch-unknown <<EOF
+launchcmd $(dq "\"$EXE_W\" /Quiet")
+dialog Brelix
+shot $SHOTS_W\\switch-unknown.bmp
+textstarts 0xFFFF "コマンドラインの /Quiet は使用できません（不明なスイッチです）。\r\n\r\nBrelix.exe [/SILENT | /VERYSILENT]"
+click 1
+exit 1
+EOF
+  drive switch-unknown-silent <<EOF
+launchcmd $(dq "\"$EXE_W\" /SILENT /DIR=x /QUIET")
+watch
+unseen |
+exit 1
+EOF
+  drive switch-help <<EOF
+launchcmd $(dq "\"$EXE_W\" /?")
+dialog Brelix
+textstarts 0xFFFF "Brelix.exe [/SILENT | /VERYSILENT] [/DIR=\"フォルダ\"] [/LOG | /LOG=\"ファイル\"]"
+shot $SHOTS_W\\switch-help.bmp
+click 1
+exit 0
+EOF
+  expect_unchanged
+  ;;
+unc_medium)
+  # The medium on a share, \\srv\share\update, interactive and silent. Wine
+  # serves the share from the prefix; it will not start a program in a UNC
+  # working folder, so the working folder is C:\.
+  share="$WINEPREFIX/dosdevices/unc/srv/share"
+  rm -rf "$share/update"
+  mkdir -p "$share"
+  cp -r "$medium" "$share/update"
+  unc_exe='\\srv\share\update\Brelix.exe'
+  drive unc <<EOF
+launch $unc_exe C:\\
+dialog マスタ調整機能付
+main BrelixE2E
+pixel view 0.1 0.3 2054AA 6
+pixel 1007 0.5 0.5 FAFAFF
+click 1
+gone
+dialog アップデート
+pixel 1007 0.05 0.05 000080
+click 1
+gone
+dialog アップデート
+click 1
+gone
+dialog 確認
+text 0xFFFF システムは正常に更新されました。
+shot $SHOTS_W\\unc-done.bmp
+click 1
+exit 0
+EOF
+  expect_updated
+  reinstall
+  log="$work/brelix-unc.log"
+  drive unc-silent <<EOF
+launchcmd $(dq "$unc_exe /VERYSILENT /DIR=\"$INSTALL_W\" /LOG=\"$(winpath "$log")\"") C:\\
+watch
+exit 0
+EOF
+  rm -rf "$share/update"
+  expect_updated
+  expect_log "$log" 'コマンドライン: \\srv\share\update\Brelix.exe /VERYSILENT' '更新ディスク: \\srv\share\update\（BrelixE2E）'
   ;;
 *)
   fail "unknown scenario"

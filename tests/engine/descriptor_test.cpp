@@ -224,6 +224,10 @@ TEST(SourceDir, FromExecutablePath) {
       {"A:\\表示\\Brelix.exe", "A:\\表示\\"},
       {longDir + "Brelix.exe", longDir},
       {"/media/cdrom/brelix-cli", "/media/cdrom/"},
+      // Wine reports a program started from a share without its leading two backslashes.
+      {"UNC\\srv\\share\\表\\Brelix.exe", "\\\\srv\\share\\表\\"},
+      {"unc\\srv\\share\\Brelix.exe", "\\\\srv\\share\\"},
+      {"UNCLE\\Brelix.exe", "UNCLE\\"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.exe);
