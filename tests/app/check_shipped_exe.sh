@@ -5,6 +5,8 @@
 #
 #   check_shipped_exe.sh BRELIX_EXE OBJDUMP
 set -euo pipefail
+# objdump's own words are what is matched: never a translation of them.
+export LC_ALL=C LANG=C
 exe="$1"
 objdump="$2"
 fail() { echo "check_shipped_exe: $*" >&2; exit 1; }
