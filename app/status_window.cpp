@@ -1,19 +1,13 @@
 #include "app/status_window.h"
 
+#include "winui/window.h"
+
 namespace {
 
 const char kClassName[] = "BrelixStatus";
 
 bool RegisterOnce() {
-  static bool registered = [] {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_WAIT);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0;
-  }();
+  static bool registered = winui::RegisterWaitWindowClass(kClassName);
   return registered;
 }
 

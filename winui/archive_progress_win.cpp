@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "winui/window.h"
+
 namespace winui {
 namespace {
 
@@ -14,15 +16,7 @@ constexpr int kMemberId = 102;
 constexpr int kBarId = 103;
 
 bool RegisterOnce() {
-  static bool registered = [] {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_WAIT);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0;
-  }();
+  static bool registered = winui::RegisterWaitWindowClass(kClassName);
   return registered;
 }
 

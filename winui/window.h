@@ -21,6 +21,11 @@ struct CreateParams {
   HMENU menuOrId = nullptr;
 };
 
+// Registers, once per process, a class of plain windows that the system's
+// default procedure handles, with a wait cursor and the dialog colour: the
+// progress windows shown while the program works without a message loop.
+bool RegisterWaitWindowClass(const char* className);
+
 class Window {
  public:
   Window() = default;

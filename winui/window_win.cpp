@@ -10,6 +10,17 @@ Window::~Window() {
   }
 }
 
+bool RegisterWaitWindowClass(const char* className) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursor(nullptr, IDC_WAIT);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className;
+  // A second registration of the same class fails harmlessly.
+  return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 bool Window::RegisterClass(const char* className, HICON icon, HBRUSH background, UINT style) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
