@@ -8,8 +8,9 @@
 
 namespace cli {
 
-// Arguments arrive converted to code page 932; output is converted back to
-// UTF-8 by Print.
+// Arguments arrive converted to code page 932; Print writes it in the
+// console's own text (console_posix.cpp: UTF-8, console_win32.cpp: code page
+// 932 unchanged).
 using Args = std::vector<std::string>;
 
 struct Command {
@@ -23,10 +24,12 @@ struct Registrar {
   explicit Registrar(const Command& command);
 };
 
-// Prints code page 932 text as UTF-8 (no line end added).
+// One command-line argument, in the console's text, as code page 932.
+std::string FromConsole(const std::string& argument);
+// Prints code page 932 text in the console's text (no line end added).
 void Print(const std::string& cp932, std::FILE* stream = stdout);
 void PrintLine(const std::string& cp932, std::FILE* stream = stdout);
-// Reads one line from standard input, converted to code page 932; false at EOF.
+// Reads one line from standard input as code page 932; false at EOF.
 bool ReadLine(std::string& cp932);
 // Prints "usage: brelix-cli <usage>" to stderr and returns kUsageError.
 int Usage(const Command& command);
