@@ -54,5 +54,8 @@ inline std::string Say(const std::string& ja, const std::string& en) { return Ja
 std::string Shown(const std::string& text);
 bool Slashes();
 void SetSlashes(bool slashes);
+// A folder given on the command line, ending with a separator of the kind
+// the command line uses, so that file names can be appended to it.
+std::string AsFolder(const std::string& dir);
 
 }  // namespace cli

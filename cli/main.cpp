@@ -48,6 +48,8 @@ void PrintLine(const std::string& cp932, std::FILE* stream) {
 
 std::string Shown(const std::string& text) { return text::ShownPath(text, g_slashes ? '/' : 0); }
 
+std::string AsFolder(const std::string& dir) { return text::WithTrailingSeparator(dir, g_slashes ? '/' : '\\'); }
+
 int Usage(const Command& command) {
   PrintLine(Say("使い方: brelix-cli ", "usage: brelix-cli ") + command.usage, stderr);
   return kUsageError;

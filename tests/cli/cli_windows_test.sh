@@ -74,6 +74,7 @@ check "list" 0 'sub\\b\.txt' list "$(win "$work/arc/t.lzh")"
 check "test" 0 '' test "$(win "$work/arc/t.lzh")"
 check "extract (names without folders)" 0 '' extract "$(win "$work/arc/t.lzh")" "$(win "$work/arc/x")\\"
 cmp -s "$work/src/sub/b.txt" "$work/arc/x/b.txt" || { echo "FAIL: extracted file differs"; failures=$((failures + 1)); }
+check "missing medium, path shown as typed" 1 'cannot open Z:.*\\none\\info\.txt$' descriptor "$(win "$work/none")" --lang en
 check "list of a missing archive" 1 'cannot open' list "$(win "$work/none.lzh")" --lang en
 check "run applied" 0 '^result 1$' run "$(win "$work/帳表")" "$(win "$work/inst")"
 cmp -s "$work/帳表/readme.txt" "$work/inst/doc/README.TXT" || { echo "FAIL: run did not copy"; failures=$((failures + 1)); }
