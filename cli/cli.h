@@ -26,6 +26,9 @@ struct Registrar {
 
 // One command-line argument, in the console's text, as code page 932.
 std::string FromConsole(const std::string& argument);
+// Whether the system speaks Japanese when no locale variable says so
+// (Windows: its code page is 932; elsewhere: no).
+bool SystemIsJapanese();
 // Prints code page 932 text in the console's text (no line end added).
 void Print(const std::string& cp932, std::FILE* stream = stdout);
 void PrintLine(const std::string& cp932, std::FILE* stream = stdout);
@@ -41,7 +44,8 @@ constexpr int kNoInput = 66;
 
 // The language of brelix-cli's own messages: `--lang ja|en` anywhere on the
 // command line, else Japanese when LC_ALL, LC_MESSAGES or LANG (the first one
-// set) starts with "ja", else English. Texts of the engine itself (the run's
+// set) starts with "ja", English when it does not, and with none of them set
+// Japanese when SystemIsJapanese(). Texts of the engine itself (the run's
 // message boxes, the archive component's replies) are shown as they are.
 bool Japanese();
 void SetJapanese(bool japanese);

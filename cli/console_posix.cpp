@@ -10,6 +10,8 @@
 
 namespace cli {
 
+bool SystemIsJapanese() { return false; }
+
 std::string FromConsole(const std::string& argument) { return text::Utf8ToCp932(argument); }
 
 void Print(const std::string& cp932, std::FILE* stream) {

@@ -6,9 +6,13 @@
 #include <iostream>
 #include <string>
 
+#include <windows.h>
+
 #include "cli/cli.h"
 
 namespace cli {
+
+bool SystemIsJapanese() { return GetACP() == 932; }
 
 std::string FromConsole(const std::string& argument) { return argument; }
 

@@ -26,7 +26,7 @@ bool LanguageFromEnvironment() {
     const char* value = std::getenv(name);
     if (value && *value) return std::strncmp(value, "ja", 2) == 0;
   }
-  return false;
+  return SystemIsJapanese();
 }
 
 bool g_japanese = LanguageFromEnvironment();
