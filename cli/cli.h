@@ -8,8 +8,9 @@
 
 namespace cli {
 
-// Arguments arrive converted to code page 932; output is converted back to
-// UTF-8 by Print.
+// Arguments arrive converted to code page 932; Print writes it in the
+// console's own text (console_posix.cpp: UTF-8, console_win32.cpp: code page
+// 932 unchanged).
 using Args = std::vector<std::string>;
 
 struct Command {
@@ -23,10 +24,15 @@ struct Registrar {
   explicit Registrar(const Command& command);
 };
 
-// Prints code page 932 text as UTF-8 (no line end added).
+// One command-line argument, in the console's text, as code page 932.
+std::string FromConsole(const std::string& argument);
+// Whether the system speaks Japanese when no locale variable says so
+// (Windows: its code page is 932; elsewhere: no).
+bool SystemIsJapanese();
+// Prints code page 932 text in the console's text (no line end added).
 void Print(const std::string& cp932, std::FILE* stream = stdout);
 void PrintLine(const std::string& cp932, std::FILE* stream = stdout);
-// Reads one line from standard input, converted to code page 932; false at EOF.
+// Reads one line from standard input as code page 932; false at EOF.
 bool ReadLine(std::string& cp932);
 // Prints "usage: brelix-cli <usage>" to stderr and returns kUsageError.
 int Usage(const Command& command);
@@ -38,7 +44,8 @@ constexpr int kNoInput = 66;
 
 // The language of brelix-cli's own messages: `--lang ja|en` anywhere on the
 // command line, else Japanese when LC_ALL, LC_MESSAGES or LANG (the first one
-// set) starts with "ja", else English. Texts of the engine itself (the run's
+// set) starts with "ja", English when it does not, and with none of them set
+// Japanese when SystemIsJapanese(). Texts of the engine itself (the run's
 // message boxes, the archive component's replies) are shown as they are.
 bool Japanese();
 void SetJapanese(bool japanese);
@@ -51,5 +58,8 @@ inline std::string Say(const std::string& ja, const std::string& en) { return Ja
 std::string Shown(const std::string& text);
 bool Slashes();
 void SetSlashes(bool slashes);
+// A folder given on the command line, ending with a separator of the kind
+// the command line uses, so that file names can be appended to it.
+std::string AsFolder(const std::string& dir);
 
 }  // namespace cli

@@ -24,10 +24,6 @@ std::string Visible(const std::string& s) {
   return out;
 }
 
-// A folder given on the command line, ending with a separator so that file
-// names can be appended to it.
-std::string AsFolder(const std::string& dir) { return text::WithTrailingSeparator(dir, '/'); }
-
 // The loader's texts are Japanese, as the run shows them; these are for --lang en.
 std::string FaultText(RecordFault fault) {
   if (cli::Japanese()) return RecordFaultText(fault);
@@ -48,8 +44,8 @@ const cli::Command kDescriptor = {"descriptor", "descriptor MEDIUM_DIR", Descrip
 int Descriptor(const cli::Args& args) {
   if (args.size() != 1) return cli::Usage(kDescriptor);
   UpdateSession s;
-  const std::string info = cli::Shown(AsFolder(args[0]) + "info.txt");
-  if (!LoadDescriptor(s, AsFolder(args[0]))) {
+  const std::string info = cli::Shown(cli::AsFolder(args[0]) + "info.txt");
+  if (!LoadDescriptor(s, cli::AsFolder(args[0]))) {
     cli::PrintLine(cli::Say("brelix-cli: " + info + " を開けません", "brelix-cli: cannot open " + info), stderr);
     return 1;
   }

@@ -91,7 +91,7 @@ int Run(const cli::Args& args) {
     cli::Usage(kRun);
     return ExitCodeOf(RunOutcome::BadCommandLine);
   }
-  std::string source = text::WithTrailingSeparator(positional[0], '/');
+  std::string source = cli::AsFolder(positional[0]);
   UpdateSession session;
   if (!LoadDescriptor(session, source)) {
     cli::PrintLine(cli::Say("brelix-cli: " + cli::Shown(source + "info.txt") + " を開けません",

@@ -46,8 +46,8 @@ int RunClassify(const cli::Args& args) {
   }
   if (positional != 2) return cli::Usage(kClassify);
   UpdateSession session;
-  if (!medium.empty() && !LoadDescriptor(session, text::WithTrailingSeparator(medium, '/'))) {
-    const std::string info = cli::Shown(text::WithTrailingSeparator(medium, '/') + "info.txt");
+  if (!medium.empty() && !LoadDescriptor(session, cli::AsFolder(medium))) {
+    const std::string info = cli::Shown(cli::AsFolder(medium) + "info.txt");
     cli::PrintLine(cli::Say("brelix-cli: " + info + " を読めません", "brelix-cli: cannot read " + info), stderr);
     return cli::kNoInput;
   }

@@ -2,13 +2,11 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
-#include "text/convert.h"
 #include "text/cp932.h"
 
 #ifndef BRELIX_VERSION
@@ -28,7 +26,7 @@ bool LanguageFromEnvironment() {
     const char* value = std::getenv(name);
     if (value && *value) return std::strncmp(value, "ja", 2) == 0;
   }
-  return false;
+  return SystemIsJapanese();
 }
 
 bool g_japanese = LanguageFromEnvironment();
@@ -43,25 +41,14 @@ void SetSlashes(bool slashes) { g_slashes = slashes; }
 
 Registrar::Registrar(const Command& command) { Registry()[command.name] = command; }
 
-void Print(const std::string& cp932, std::FILE* stream) {
-  std::string utf8 = text::Cp932ToUtf8(cp932);
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
-}
-
 void PrintLine(const std::string& cp932, std::FILE* stream) {
   Print(cp932, stream);
   std::fputc('\n', stream);
 }
 
-bool ReadLine(std::string& cp932) {
-  std::string utf8;
-  if (!std::getline(std::cin, utf8)) return false;
-  if (!utf8.empty() && utf8.back() == '\r') utf8.pop_back();
-  cp932 = text::Utf8ToCp932(utf8);
-  return true;
-}
-
 std::string Shown(const std::string& text) { return text::ShownPath(text, g_slashes ? '/' : 0); }
+
+std::string AsFolder(const std::string& dir) { return text::WithTrailingSeparator(dir, g_slashes ? '/' : '\\'); }
 
 int Usage(const Command& command) {
   PrintLine(Say("使い方: brelix-cli ", "usage: brelix-cli ") + command.usage, stderr);
@@ -108,7 +95,7 @@ int main(int argc, char** argv) {
   }
   auto it = cli::Registry().find(words[0]);
   if (it == cli::Registry().end()) {
-    cli::PrintLine(cli::Say("brelix-cli: 不明なコマンドです: ", "brelix-cli: unknown command: ") + text::Utf8ToCp932(words[0]),
+    cli::PrintLine(cli::Say("brelix-cli: 不明なコマンドです: ", "brelix-cli: unknown command: ") + cli::FromConsole(words[0]),
                    stderr);
     Help(stderr);
     return cli::kUsageError;
@@ -118,13 +105,22 @@ int main(int argc, char** argv) {
     return 0;
   }
   // Paths are shown with '/' unless the user wrote them the Windows way
-  // only (Q:\APP through BRELIX_DRIVE_Q). In UTF-8, 0x5C is always '\'.
+  // only (Q:\APP, on Linux through BRELIX_DRIVE_Q). A 0x5C that is the
+  // trail byte of a double-byte character is no separator.
   cli::Args args;
   bool slash = false, backslash = false;
   for (std::size_t i = 1; i < words.size(); ++i) {
-    args.push_back(text::Utf8ToCp932(words[i]));
-    slash = slash || words[i].find('/') != std::string::npos;
-    backslash = backslash || words[i].find('\\') != std::string::npos;
+    args.push_back(cli::FromConsole(words[i]));
+    const std::string& arg = args.back();
+    for (std::size_t k = 0; k < arg.size(); ++k) {
+      unsigned char c = static_cast<unsigned char>(arg[k]);
+      if (text::IsLeadByte(c) && k + 1 < arg.size()) {
+        ++k;
+      } else {
+        slash = slash || c == '/';
+        backslash = backslash || c == '\\';
+      }
+    }
   }
   cli::SetSlashes(slash || !backslash);
   return it->second.run(args);
