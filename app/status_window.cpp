@@ -6,11 +6,6 @@ namespace {
 
 const char kClassName[] = "BrelixStatus";
 
-bool RegisterOnce() {
-  static bool registered = winui::RegisterWaitWindowClass(kClassName);
-  return registered;
-}
-
 // The run has no message loop: this window handles its own messages, and
 // the main window behind it gets to paint (a bounded number of rounds, in
 // case a window never validates itself).
@@ -27,7 +22,7 @@ StatusWindow::~StatusWindow() {
 }
 
 bool StatusWindow::Open(HWND owner, const std::string& caption) {
-  if (hwnd_ || !RegisterOnce()) return hwnd_ != nullptr;
+  if (hwnd_ || !winui::RegisterWaitWindowClass(kClassName)) return hwnd_ != nullptr;
   const int width = 480, height = 90;
   RECT area;
   if (!owner || !GetWindowRect(owner, &area)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);

@@ -27,31 +27,8 @@ done
 mkdir -p "$work"
 cd "$work"
 
-# The corpus of bench/archive_bench.sh: about 20 MB of C headers, executables
-# and gzip-compressed manual pages.
-if [ ! -f corpus/.done ]; then
-  rm -rf corpus && mkdir -p corpus/text corpus/bin corpus/gz
-  find /usr/include -name '*.h' -size +8k | sort | head -n 700 | while read -r f; do
-    cp "$f" "corpus/text/$(echo "$f" | tr / _)"; done
-  find /usr/bin -maxdepth 1 -type f -size +100k -size -3M | sort | head -n 30 | while read -r f; do
-    cp "$f" corpus/bin/; done
-  find /usr/share/man -name '*.gz' -size +6k | sort | head -n 500 | while read -r f; do
-    cp "$f" "corpus/gz/$(echo "$f" | tr / _)"; done
-  python3 - <<'PY'
-import os
-limit = {"corpus/text": 9_000_000, "corpus/bin": 8_000_000, "corpus/gz": 3_000_000}
-for d, cap in limit.items():
-    total = 0
-    for n in sorted(os.listdir(d)):
-        p = os.path.join(d, n)
-        s = os.path.getsize(p)
-        if total + s > cap:
-            os.remove(p)
-        else:
-            total += s
-PY
-  touch corpus/.done
-fi
+source "$root/bench/mixed_corpus.sh"
+make_mixed_corpus
 input_bytes=$(find corpus -type f ! -name .done -printf '%s\n' | awk '{s += $1} END {print s}')
 printf x >one.txt
 

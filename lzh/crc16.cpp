@@ -65,6 +65,10 @@ constexpr std::uint64_t Reflect64(std::uint64_t v) {
   return r;
 }
 
+// Computed while compiling, never per call.
+constexpr std::uint64_t kFold127 = Reflect64(PowMod(127));
+constexpr std::uint64_t kFold191 = Reflect64(PowMod(191));
+
 // Folds 16 bytes at a time with carry-less multiplication. A 16-byte
 // register X stands for the data so far: its first 8 bytes are the high
 // half H, its last 8 the low half L, X = H x^64 + L. Moving X past the
@@ -75,8 +79,7 @@ constexpr std::uint64_t Reflect64(std::uint64_t v) {
 // is 16 bytes of data with the same CRC as everything folded into it.
 __attribute__((target("pclmul,sse2"))) std::uint16_t ClmulUpdate(std::uint16_t crc, const unsigned char* p,
                                                                   std::size_t n) {
-  const __m128i k = _mm_set_epi64x(static_cast<long long>(Reflect64(PowMod(127))),
-                                   static_cast<long long>(Reflect64(PowMod(191))));
+  const __m128i k = _mm_set_epi64x(static_cast<long long>(kFold127), static_cast<long long>(kFold191));
   // The starting value is the same as XORing it into the first two bytes.
   __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_cvtsi32_si128(crc));
   p += 16;

@@ -15,11 +15,6 @@ constexpr int kArchiveId = 101;
 constexpr int kMemberId = 102;
 constexpr int kBarId = 103;
 
-bool RegisterOnce() {
-  static bool registered = winui::RegisterWaitWindowClass(kClassName);
-  return registered;
-}
-
 // The extraction runs on the user-interface thread without a message loop:
 // let the window paint itself between steps.
 void Pump(HWND hwnd) {
@@ -30,7 +25,7 @@ void Pump(HWND hwnd) {
 }  // namespace
 
 void* BeginArchiveProgress(void* owner, const char* archive) {
-  if (!RegisterOnce()) return nullptr;
+  if (!winui::RegisterWaitWindowClass(kClassName)) return nullptr;
   HWND parent = static_cast<HWND>(owner);
   const int width = 380, height = 130;
   RECT area;
