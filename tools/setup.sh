@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xdotool imagemagick fonts-ipafont-gothic fonts-ipafont-mincho locales
   jlha-utils lhasa libarchive-tools p7zip-full
   clang libclang-rt-14-dev hyperfine time
+  mtools xorriso
 )
 
 SUDO=""
