@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "check/medium_check.h"
+#include "engine/update_plan.h"
 #include "engine/update_session.h"
 #include "text/cp932.h"
 
@@ -127,9 +128,11 @@ class Checker {
   // ---- the installation (target_plan.cpp) ----------------------------------------
 
   void CheckTarget();
-  void PlanRecords(const std::string& work, const std::string& settings, int index);
+  void Classified(const engine::UpdatePlan& plan);
+  void Refused(const engine::UpdatePlan& plan, const engine::PlanStep& step);
   void PlanStop(int line);
-  void PlanFinish(const std::string& work, const std::string& settings);
+  void PlanTitle(const engine::PlanStep& step);
+  void PlanConversion(const engine::PlanStep& step);
 
   Options options_;
   Report report_;

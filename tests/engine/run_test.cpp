@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/update_plan.h"
 #include "engine/update_run.h"
 #include "engine/update_session.h"
 #include "os/os.h"
@@ -108,6 +109,109 @@ class RunTest : public ::testing::Test {
   UpdateSession s_;
   ScriptedUi ui_;
 };
+
+void AddRecordTo(UpdateSession& s, int disk, int kind, const std::string& name, const std::string& sub) {
+  const int k = s.m_recordCount++;
+  s.m_diskNumbers[k] = disk;
+  s.m_recordKinds[k] = kind;
+  s.m_archiveNames[k] = name;
+  s.m_subFolders[k] = sub;
+}
+
+// The plan the run executes and the check prints, one step per entry (the
+// log notes left out): which steps, in which order, for which sessions.
+TEST_F(RunTest, PlanListsTheStepsOfTheRun) {
+  struct Row {
+    const char* name;
+    std::function<void(UpdateSession&)> setup;
+    std::vector<std::string> steps;
+  };
+  const std::string deep(230, 'w');
+  const std::vector<Row> rows = {
+      {"archives, a file, a START variant and the version",
+       [](UpdateSession& s) {
+         s.m_versionText = "9.1S";
+         AddRecordTo(s, 1, 1, "PROG", "prog\\");
+         AddRecordTo(s, 1, 1, "START", "");
+         AddRecordTo(s, 1, 2, "SETUP.INI", "doc\\");
+       },
+       {"folder 43", "extract PROG", "folder 44", "setting Version=9.1S", "extract START1", "folder 45",
+        "copy SETUP.INI", "setting GENGOU=令和", "title 9.1S", "setting 抽出開始日ON=1", "setting 抽出終了日ON=1",
+        "report"}},
+      {"a disk is asked for only when it changes",
+       [](UpdateSession& s) {
+         AddRecordTo(s, 1, 1, "A", "");
+         AddRecordTo(s, 2, 1, "B", "");
+         AddRecordTo(s, 2, 3, "C.TXT", "");
+         AddRecordTo(s, 1, 1, "D", "");
+         AddRecordTo(s, 3, 1, "START", "");
+       },
+       {"folder 43", "extract A", "disk 2 B.lzh", "folder 44", "extract B", "folder 45", "copy C.TXT", "folder 46",
+        "extract D", "disk 3 START.lzh / START1.lzh", "folder 47", "extract START1", "setting GENGOU=令和",
+        "setting 抽出開始日ON=1", "setting 抽出終了日ON=1", "report"}},
+      {"the template check comes before its extraction; categories and conversion at the end",
+       [](UpdateSession& s) {
+         s.m_category = "6";
+         s.m_masterAdjust = "1";
+         AddRecordTo(s, 1, 1, "EXCEL", "形式\\");
+       },
+       {"folder 43", "template", "extract EXCEL", "setting GENGOU=令和", "setting 抽出開始日ON=1",
+        "setting 抽出終了日ON=1", "setting 種別電気=1", "setting 種別設備=1", "convert", "report"}},
+      {"a faulty record line refuses the medium and nothing else",
+       [](UpdateSession& s) {
+         AddRecordTo(s, 1, 1, "PROG", "");
+         s.m_faultyLine = 44;
+         s.m_recordFault = RecordFault::MissingField;
+       },
+       {"refuse 4/1 line 44"}},
+      {"a folder without the settings file",
+       [](UpdateSession& s) {
+         AddRecordTo(s, 1, 1, "PROG", "");
+         s.m_settingsFile = "pilunet1.ini";
+       },
+       {"refuse 3/0 line 0"}},
+      {"every command too long is listed",
+       [deep](UpdateSession& s) {
+         AddRecordTo(s, 1, 1, "PROG", deep);
+         AddRecordTo(s, 1, 2, "SETUP.INI", deep);
+         AddRecordTo(s, 1, 1, "START", deep);
+       },
+       {"refuse 4/0 line 43", "refuse 4/0 line 45"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    s_.m_recordCount = 0;
+    s_.m_settingsFile = "morefa1.ini";
+    s_.m_versionText.clear();
+    s_.m_category = "0";
+    s_.m_masterAdjust = "0";
+    s_.m_faultyLine = 0;
+    s_.m_recordFault = RecordFault::None;
+    Install("morefa1.ini", "見積原価 7.0");
+    row.setup(s_);
+    const engine::UpdatePlan plan = engine::PlanUpdate(s_, medium_, "C:\\WINDOWS");
+    std::vector<std::string> steps;
+    for (const engine::PlanStep& step : plan.steps) {
+      switch (step.kind) {
+        case engine::StepKind::Note: break;
+        case engine::StepKind::Refuse:
+          steps.push_back("refuse " + std::to_string(static_cast<int>(step.outcome)) + "/" + std::to_string(step.result) +
+                          " line " + std::to_string(step.line));
+          break;
+        case engine::StepKind::AskDisk: steps.push_back("disk " + std::to_string(step.disk) + " " + step.awaited); break;
+        case engine::StepKind::MakeFolder: steps.push_back("folder " + std::to_string(step.line)); break;
+        case engine::StepKind::WriteSetting: steps.push_back("setting " + step.key + "=" + step.value); break;
+        case engine::StepKind::WriteTitle: steps.push_back("title " + step.value); break;
+        case engine::StepKind::TemplateCheck: steps.push_back("template"); break;
+        case engine::StepKind::Extract: steps.push_back("extract " + step.name); break;
+        case engine::StepKind::Copy: steps.push_back("copy " + step.name); break;
+        case engine::StepKind::ConvertMasters: steps.push_back("convert"); break;
+        case engine::StepKind::Report: steps.push_back("report"); break;
+      }
+    }
+    EXPECT_EQ(steps, row.steps);
+  }
+}
 
 TEST_F(RunTest, InstallsRecordsAndWritesTheFinishingEntries) {
   Install("morefa1.ini", "見積原価 8.0S と 8.0S");
