@@ -14,10 +14,12 @@
 #include "os/os.h"
 #include "os/test_hooks.h"
 #include "tests/lzh/lzh_support.h"
+#include "tests/support/session.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+using testing_support::AddRecordTo;
 using testing_support::MakeFolders;
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -85,11 +87,7 @@ class RunTest : public ::testing::Test {
   }
 
   void AddRecord(int disk, int kind, const std::string& name, const std::string& sub) {
-    int k = s_.m_recordCount++;
-    s_.m_diskNumbers[k] = disk;
-    s_.m_recordKinds[k] = kind;
-    s_.m_archiveNames[k] = name;
-    s_.m_subFolders[k] = sub;
+    AddRecordTo(s_, disk, kind, name, sub);
   }
 
   void AddArchive(int disk, const std::string& name, const std::string& sub, const std::string& member,
@@ -109,14 +107,6 @@ class RunTest : public ::testing::Test {
   UpdateSession s_;
   ScriptedUi ui_;
 };
-
-void AddRecordTo(UpdateSession& s, int disk, int kind, const std::string& name, const std::string& sub) {
-  const int k = s.m_recordCount++;
-  s.m_diskNumbers[k] = disk;
-  s.m_recordKinds[k] = kind;
-  s.m_archiveNames[k] = name;
-  s.m_subFolders[k] = sub;
-}
 
 // The plan the run executes and the check prints, one step per entry (the
 // log notes left out): which steps, in which order, for which sessions.

@@ -12,6 +12,7 @@
 #include "os/os.h"
 #include "os/test_hooks.h"
 #include "tests/lzh/lzh_support.h"
+#include "tests/support/session.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -157,11 +158,7 @@ class UnattendedTest : public ::testing::Test {
 
   std::string App(const std::string& name) const { return app_ + sep_ + name; }
   void AddRecord(int disk, int kind, const std::string& name, const std::string& sub) {
-    int k = s_.m_recordCount++;
-    s_.m_diskNumbers[k] = disk;
-    s_.m_recordKinds[k] = kind;
-    s_.m_archiveNames[k] = name;
-    s_.m_subFolders[k] = sub;
+    testing_support::AddRecordTo(s_, disk, kind, name, sub);
   }
 
   std::unique_ptr<TempDir> dir_;
