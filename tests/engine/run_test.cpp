@@ -21,28 +21,10 @@ namespace {
 
 using testing_support::AddRecordTo;
 using testing_support::MakeFolders;
+using testing_support::ScriptedUi;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
-
-class ScriptedUi : public UpdateUi {
- public:
-  std::vector<std::string> shown;  // "[caption] text", in order
-  std::deque<bool> answers;        // for AskOkCancel; empty: OK
-  int waits = 0;
-
-  void Message(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "] " + text);
-  }
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "?] " + text);
-    if (answers.empty()) return true;
-    bool a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void BeginWait() override { ++waits; }
-};
 
 const char kSuccess[] = "[確認] システムは正常に更新されました。";
 const char kWrongFolder[] = "[エラー] ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。";

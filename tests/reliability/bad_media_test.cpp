@@ -14,6 +14,7 @@
 #include "gfx/bmp_read.h"
 #include "os/os.h"
 #include "tests/reliability/demo_medium.h"
+#include "tests/support/session.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -23,19 +24,8 @@ using reliability::Snapshot;
 using reliability::TakeSnapshot;
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using RecordingUi = testing_support::ScriptedUi;
 using testing_support::WriteFile;
-
-class RecordingUi : public UpdateUi {
- public:
-  std::vector<std::string> shown;
-  void Message(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "] " + text);
-  }
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "?] " + text);
-    return false;
-  }
-};
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -152,7 +142,7 @@ TEST(BadMedia, EachFaultIsReportedAndNothingIsInstalled) {
     UpdateSession session;
     ASSERT_EQ(LoadDescriptor(session, paths.medium), 1);
     session.m_targetFolder = paths.install;
-    RecordingUi ui;
+    RecordingUi ui(false);
     EXPECT_EQ(RunUpdate(session, ui, paths.medium), row.result);
     EXPECT_EQ(ui.shown, row.messages);
     EXPECT_EQ(Differences(before, TakeSnapshot(paths.install)), std::vector<std::string>{});
@@ -179,7 +169,7 @@ TEST(BadMedia, PictureThatIsATextFile) {
   UpdateSession session;
   ASSERT_EQ(LoadDescriptor(session, paths.medium), 1);
   session.m_targetFolder = paths.install;
-  RecordingUi ui;
+  RecordingUi ui(false);
   EXPECT_EQ(RunUpdate(session, ui, paths.medium), 1);
   ASSERT_FALSE(ui.shown.empty());
   EXPECT_EQ(ui.shown.back(), "[確認] システムは正常に更新されました。");

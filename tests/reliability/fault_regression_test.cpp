@@ -10,6 +10,7 @@
 #include "os/os.h"
 #include "os/test_hooks.h"
 #include "tests/reliability/demo_medium.h"
+#include "tests/support/session.h"
 #include "tests/support/temp_dir.h"
 
 #ifndef _WIN32
@@ -18,16 +19,8 @@ namespace {
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using Ui = testing_support::ScriptedUi;
 using testing_support::WriteFile;
-
-class Ui : public UpdateUi {
- public:
-  std::vector<std::string> shown;
-  void Message(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "] " + text);
-  }
-  bool AskOkCancel(const std::string&, const std::string&) override { return true; }
-};
 
 // The demo update with the nth operation of kind `op` failing.
 int RunDemoWithFault(const reliability::DemoPaths& paths, os::Op op, int n, Ui& ui) {

@@ -18,6 +18,7 @@
 #include "os/test_hooks.h"
 #include "targets/master_conversion.h"
 #include "tests/reliability/demo_medium.h"
+#include "tests/support/session.h"
 #include "tests/support/temp_dir.h"
 
 #ifndef _WIN32
@@ -29,6 +30,7 @@ using reliability::MakeDemo;
 using reliability::Snapshot;
 using reliability::TakeSnapshot;
 using testing_support::TempDir;
+using RecordingUi = testing_support::ScriptedUi;
 
 const char kSuccess[] = "[確認] システムは正常に更新されました。";
 const char kTemplate[] = "[確認] 原価計算書のエクセルひな形を更新しました。";
@@ -62,24 +64,6 @@ const char* OpName(os::Op op) {
 }
 // The errors cycle with N, so every kind of failure is met.
 const os::Error kErrors[] = {os::Error::DiskFull, os::Error::AccessDenied, os::Error::SharingViolation};
-
-class RecordingUi : public UpdateUi {
- public:
-  std::vector<std::string> shown;
-  void Message(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "] " + text);
-  }
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "?] " + text);
-    return true;
-  }
-  bool Showed(const std::string& m) const {
-    for (const std::string& s : shown) {
-      if (s == m) return true;
-    }
-    return false;
-  }
-};
 
 std::string Joined(const std::vector<std::string>& v) {
   std::string out;

@@ -11,6 +11,7 @@
 #include "engine/update_session.h"
 #include "os/os.h"
 #include "tests/reliability/demo_medium.h"
+#include "tests/support/session.h"
 #include "tests/support/temp_dir.h"
 
 #ifdef _WIN32
@@ -21,6 +22,7 @@ namespace {
 using testing_support::MakeFolders;
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using RecordingUi = testing_support::ScriptedUi;
 using testing_support::WriteFile;
 
 // An open handle that shares nothing, as another program may hold it.
@@ -40,15 +42,6 @@ class Lock {
 
  private:
   HANDLE h_;
-};
-
-class RecordingUi : public UpdateUi {
- public:
-  std::vector<std::string> shown;
-  void Message(const std::string& text, const std::string& caption) override {
-    shown.push_back("[" + caption + "] " + text);
-  }
-  bool AskOkCancel(const std::string&, const std::string&) override { return true; }
 };
 
 const char kSuccess[] = "[確認] システムは正常に更新されました。";
