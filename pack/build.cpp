@@ -102,7 +102,9 @@ class Builder {
   }
 
   void Run() {
-    if (!CheckOutput() || !ReadPlan(source_, plan_, outcome_.problems)) return;
+    if (!CheckOutput()) return;
+    bool ok = ReadPlan(source_, plan_, outcome_.problems);
+    if (!CheckPictures(source_, plan_, outcome_.problems) || !ok) return;
     if (!Encode() || !Place()) return;
     Write();
   }
@@ -522,7 +524,7 @@ class Builder {
       if (Floppy()) {
         for (std::size_t i = 0; i < disks_.size() && ok; ++i) {
           const std::string name = "disk" + Num(static_cast<long long>(i + 1));
-          ok = MakeFloppyImage(root + name, root + name + ".img", static_cast<int>(i + 1), outcome_.problems);
+          ok = MakeFloppyImage(root + name, outcome_.disks[i].files, root + name + ".img", static_cast<int>(i + 1), outcome_.problems);
           if (ok) outcome_.images.push_back(text::WithTrailingSeparator(output_) + name + ".img");
         }
       } else {

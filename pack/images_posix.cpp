@@ -64,7 +64,8 @@ bool Failed(const std::string& tool, const std::string& image, const std::string
 
 }  // namespace
 
-bool MakeFloppyImage(const std::string& diskFolder, const std::string& image, int disk, std::vector<Problem>& problems) {
+bool MakeFloppyImage(const std::string& diskFolder, const std::vector<std::string>& files, const std::string& image, int disk,
+                     std::vector<Problem>& problems) {
   const std::string img = Native(image);
   const std::string log = img + ".log";
   // Short names are written in code page 932, as a Japanese system reads them.
@@ -77,9 +78,7 @@ bool MakeFloppyImage(const std::string& diskFolder, const std::string& image, in
   bool ok = Run({"mformat", "-i", img, "-C", "-f", "1440", "-v", "BRELIX" + std::to_string(disk), "::"}, env, log);
   if (ok) {
     std::vector<std::string> argv = {"mcopy", "-i", img, "-m"};
-    for (const os::FindEntry& e : os::FindFiles(text::WithTrailingSeparator(diskFolder) + "*")) {
-      if (!e.directory) argv.push_back(Native(text::WithTrailingSeparator(diskFolder) + e.name));
-    }
+    for (const std::string& name : files) argv.push_back(Native(text::WithTrailingSeparator(diskFolder) + name));
     argv.push_back("::/");
     ok = Run(argv, env, log);
   }

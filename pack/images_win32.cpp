@@ -4,7 +4,8 @@
 
 namespace pack {
 
-bool MakeFloppyImage(const std::string&, const std::string& image, int, std::vector<Problem>& problems) {
+bool MakeFloppyImage(const std::string&, const std::vector<std::string>&, const std::string& image, int,
+                     std::vector<Problem>& problems) {
   AddProblem(problems, image, 0, "--images は Linux 版の brelix-cli でだけ使えます（mtools が要ります）。",
              "--images works with the Linux brelix-cli only (it needs mtools).");
   return false;

@@ -70,6 +70,10 @@ struct Outcome {
 // options.force; on failure it is left as it was.
 Outcome Pack(const std::string& sourceDir, const std::string& outputDir, const Options& options);
 
+// The info.txt that a one-folder medium of `sourceDir` gets (every record on
+// disk 1), from medium.ini alone: nothing is encoded, copied or written.
+bool FolderDescriptor(const std::string& sourceDir, std::string& descriptor, std::vector<Problem>& problems);
+
 // Root directory entries one file takes on a FAT floppy: its short entry and
 // the long-name entries of up to 13 characters each.
 int DirectoryEntries(const std::string& name);

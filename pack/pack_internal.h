@@ -54,6 +54,9 @@ void AddProblem(std::vector<Problem>& problems, const std::string& file, int lin
 // Reads and checks `sourceDir`/medium.ini (sourceDir ends with a separator).
 bool ReadPlan(const std::string& sourceDir, Plan& plan, std::vector<Problem>& problems);
 
+// The pictures: present in the source folder and drawable by the wizard.
+bool CheckPictures(const std::string& sourceDir, const Plan& plan, std::vector<Problem>& problems);
+
 // Version indexes the classification can give for this plan: title patterns
 // up to and including the first empty one, and 0 and 99 when the settings
 // file may be pilunet1.ini.
@@ -66,7 +69,9 @@ std::string RecordLine(int disk, bool archive, const std::string& name, const st
 std::string InfoText(const Plan& plan, const std::vector<std::string>& records);
 
 // Writes the images of a finished medium; false with a problem on failure.
-bool MakeFloppyImage(const std::string& diskFolder, const std::string& image, int disk, std::vector<Problem>& problems);
+// The floppy image gets `files` of `diskFolder` in that order.
+bool MakeFloppyImage(const std::string& diskFolder, const std::vector<std::string>& files, const std::string& image,
+                     int disk, std::vector<Problem>& problems);
 bool MakeCdImage(const std::string& folder, const std::string& image, std::vector<Problem>& problems);
 
 }  // namespace pack

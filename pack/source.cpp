@@ -308,22 +308,6 @@ bool ReadPlan(const std::string& sourceDir, Plan& plan, std::vector<Problem>& pr
     AddProblem(problems, kSourceFile, 0, "[medium] に settings=（設定ファイル名か NULL）がありません。",
                "[medium] has no settings= (the settings file name, or NULL).");
   }
-  for (int i = 0; i < 4; ++i) {
-    if (plan.pictureFrom[i].empty()) continue;
-    const std::string path = sourceDir + plan.pictureFrom[i];
-    std::vector<std::uint8_t> block(gfx::kInitialBlockSize);
-    std::uint16_t bitsOffset = 0;
-    gfx::BitmapFault fault = gfx::BitmapFault::None;
-    if (!os::Exists(path) || os::IsDirectory(path)) {
-      AddProblem(problems, kSourceFile, plan.pictureLines[i], "画像 " + plan.pictureFrom[i] + " がありません。",
-                 "the picture " + plan.pictureFrom[i] + " is missing.");
-    } else if (gfx::ReadBitmapFile(path, block, bitsOffset, &fault) != 1) {
-      std::pair<std::string, std::string> why = check::PictureHint(fault);
-      AddProblem(problems, kSourceFile, plan.pictureLines[i],
-                 "画像 " + plan.pictureFrom[i] + " をウィザードは描けません: " + why.first,
-                 "the wizard cannot draw the picture " + plan.pictureFrom[i] + ": " + why.second);
-    }
-  }
   const std::vector<int> indexes = SelectableIndexes(plan);
   if (plan.items.size() > static_cast<std::size_t>(kMaxRecords)) {
     AddProblem(problems, kSourceFile, plan.items[kMaxRecords].line, "記録は100件までです。",
@@ -377,6 +361,36 @@ bool ReadPlan(const std::string& sourceDir, Plan& plan, std::vector<Problem>& pr
     }
   }
   return problems.size() == before;
+}
+
+bool CheckPictures(const std::string& sourceDir, const Plan& plan, std::vector<Problem>& problems) {
+  const std::size_t before = problems.size();
+  for (int i = 0; i < 4; ++i) {
+    if (plan.pictureFrom[i].empty()) continue;
+    const std::string path = sourceDir + plan.pictureFrom[i];
+    std::vector<std::uint8_t> block(gfx::kInitialBlockSize);
+    std::uint16_t bitsOffset = 0;
+    gfx::BitmapFault fault = gfx::BitmapFault::None;
+    if (!os::Exists(path) || os::IsDirectory(path)) {
+      AddProblem(problems, kSourceFile, plan.pictureLines[i], "画像 " + plan.pictureFrom[i] + " がありません。",
+                 "the picture " + plan.pictureFrom[i] + " is missing.");
+    } else if (gfx::ReadBitmapFile(path, block, bitsOffset, &fault) != 1) {
+      std::pair<std::string, std::string> why = check::PictureHint(fault);
+      AddProblem(problems, kSourceFile, plan.pictureLines[i],
+                 "画像 " + plan.pictureFrom[i] + " をウィザードは描けません: " + why.first,
+                 "the wizard cannot draw the picture " + plan.pictureFrom[i] + ": " + why.second);
+    }
+  }
+  return problems.size() == before;
+}
+
+bool FolderDescriptor(const std::string& sourceDir, std::string& descriptor, std::vector<Problem>& problems) {
+  Plan plan;
+  if (!ReadPlan(text::WithTrailingSeparator(sourceDir), plan, problems)) return false;
+  std::vector<std::string> records;
+  for (const Item& item : plan.items) records.push_back(RecordLine(1, item.archive, item.name, item.into));
+  descriptor = InfoText(plan, records);
+  return true;
 }
 
 }  // namespace pack
