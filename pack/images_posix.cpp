@@ -68,13 +68,12 @@ bool MakeFloppyImage(const std::string& diskFolder, const std::vector<std::strin
                      std::vector<Problem>& problems) {
   const std::string img = Native(image);
   const std::string log = img + ".log";
-  // Short names are written in code page 932, as a Japanese system reads them.
-  const std::string rc = img + ".mtoolsrc";
-  if (std::FILE* f = std::fopen(rc.c_str(), "w")) {
-    std::fputs("default_codepage=932\n", f);
-    std::fclose(f);
-  }
-  const std::vector<std::string> env = {"MTOOLSRC=" + rc};
+  // mtools' own code page (850) on purpose: with 932 it takes a Japanese
+  // name of at most 8 characters (but more bytes) for a short name, cuts it
+  // and writes no long name. With 850 every Japanese name gets its long
+  // name, which Windows shows, and a short name of '_' with a numeric tail.
+  // Its messages are read in English and names passed in UTF-8.
+  const std::vector<std::string> env = {"LC_ALL=C.UTF-8"};
   bool ok = Run({"mformat", "-i", img, "-C", "-f", "1440", "-v", "BRELIX" + std::to_string(disk), "::"}, env, log);
   if (ok) {
     std::vector<std::string> argv = {"mcopy", "-i", img, "-m"};
@@ -82,7 +81,6 @@ bool MakeFloppyImage(const std::string& diskFolder, const std::vector<std::strin
     argv.push_back("::/");
     ok = Run(argv, env, log);
   }
-  std::remove(rc.c_str());
   if (!ok) {
     std::remove(img.c_str());
     return Failed("mtools", image, log, problems);

@@ -9,6 +9,8 @@ root="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# mtools and xorriso name files in the locale's text.
+export LC_ALL=C.UTF-8
 
 head -c 520000 /dev/zero >"$work/Brelix.exe"
 have() { command -v "$1" >/dev/null; }
@@ -61,6 +63,18 @@ if [ ${#images[@]} -gt 0 ]; then
     mcopy -i "$img" -n -m '::/*' "$work/img$d/" || fail "disk$d.img does not read back"
     diff -r "$work/floppy/disk$d" "$work/img$d" >/dev/null || fail "disk$d.img differs from disk$d/"
   done
+fi
+
+# A Japanese file name comes out of the floppy image as it went in (its long
+# name; the short name has '_' for each Japanese character).
+if [ ${#images[@]} -gt 0 ]; then
+  mkdir -p "$work/jp"
+  printf '[medium]\nkey=テスト\nsettings=morefa1.ini\n[file 見積の説明書.txt]\ninto=doc\\\n' >"$work/jp/medium.ini"
+  printf 'x\r\n' >"$work/jp/見積の説明書.txt"
+  "$cli" pack "$work/jp" "$work/jp-out" --media floppy --images --exe none >/dev/null || fail "pack of a Japanese name"
+  mkdir "$work/jp-img"
+  mcopy -i "$work/jp-out/disk1.img" -n -m '::/*' "$work/jp-img/"
+  cmp -s "$work/jp-img/見積の説明書.txt" "$work/jp/見積の説明書.txt" || fail "the Japanese name in disk1.img"
 fi
 
 # The run from the floppy drive: disk 1 in the drive, disk 2 put in once the
