@@ -33,10 +33,34 @@ class FileSource : public lzh::Source {
 };
 
 // One member of an archive as encoded: its header and data, ready to be
-// joined with others into any archive (level 2 headers stand alone).
+// joined with others into any archive (level 2 headers stand alone). The
+// bytes wait in a scratch file, so memory does not grow with the medium.
 struct Blob {
   std::string shown;  // the source file, relative to the source folder, for messages
-  std::string bytes;
+  std::uint64_t offset = 0;
+  std::uint64_t size = 0;
+};
+
+// The encoder's output into the scratch file from `base` on: the encoder
+// sees an archive starting at 0.
+class ScratchOutput : public lzh::Output {
+ public:
+  ScratchOutput(os::OutputFile& file, std::uint64_t base) : file_(file), base_(base) {}
+  bool Write(const void* data, std::size_t size) override {
+    pos_ += size;
+    return file_.Write(data, size);
+  }
+  bool Seek(std::uint64_t offset) override {
+    pos_ = offset;
+    return file_.Seek(base_ + offset);
+  }
+  bool Truncate() override { return file_.Truncate(); }
+  std::uint64_t Position() const { return pos_; }
+
+ private:
+  os::OutputFile& file_;
+  std::uint64_t base_;
+  std::uint64_t pos_ = 0;
 };
 
 // One file of the medium: copied from the source, or written from bytes or
@@ -50,7 +74,7 @@ struct OutFile {
   std::uint64_t Size() const {
     if (!archive) return copyFrom.empty() ? bytes.size() : size;
     std::uint64_t s = 1;
-    for (const Blob* b : blobs) s += b->bytes.size();
+    for (const Blob* b : blobs) s += b->size;
     return s;
   }
   std::uint64_t size = 0;  // of a copied file
@@ -102,11 +126,20 @@ class Builder {
   }
 
   void Run() {
-    if (!CheckOutput()) return;
+    if (!CheckOutput() || !ChooseStaging()) return;
+    scratchPath_ = staging_ + ".tmp";
     bool ok = ReadPlan(source_, plan_, outcome_.problems);
     if (!CheckPictures(source_, plan_, outcome_.problems) || !ok) return;
-    if (!Encode() || !Place()) return;
-    Write();
+    if (Encode() && Place()) {
+      if (scratch_.Close() && scratchIn_.Open(scratchPath_)) {
+        Write();
+      } else {
+        Fail(output_, 0, "作業ファイルを書けません。", "cannot write the work file beside the output.");
+      }
+    }
+    scratch_.Close();
+    scratchIn_.Close();
+    os::RemoveFile(scratchPath_);
   }
 
  private:
@@ -168,12 +201,13 @@ class Builder {
     return m;
   }
 
-  // Encodes one member alone; its bytes without the end marker.
+  // Encodes one member alone into the scratch file, where its end marker is
+  // overwritten by the next member.
   bool EncodeOne(const std::string& rel, const std::string& name, bool directory, Blob& blob) {
     lzh::EncodeOptions eo;
     eo.method = options_.method;
     eo.level = 2;
-    lzh::MemoryOutput out;
+    ScratchOutput out(scratch_, scratchEnd_);
     lzh::ArchiveWriter writer(out, eo);
     const std::string path = source_ + rel;
     lzh::EncodeStatus s;
@@ -195,7 +229,9 @@ class Builder {
       return false;
     }
     blob.shown = Shown(rel);
-    blob.bytes = out.bytes.substr(0, out.bytes.size() - 1);
+    blob.offset = scratchEnd_;
+    blob.size = out.Position() - 1;
+    scratchEnd_ += blob.size;
     return true;
   }
 
@@ -247,6 +283,10 @@ class Builder {
   }
 
   bool Encode() {
+    if (!scratch_.Create(scratchPath_)) {
+      Fail(output_, 0, "作業ファイルを作れません。", "cannot create a work file beside the output.");
+      return false;
+    }
     std::vector<int> indexes = SelectableIndexes(plan_);
     encoded_.resize(plan_.items.size());
     bool ok = true;
@@ -394,12 +434,12 @@ class Builder {
         std::uint64_t bytes = 1;
         std::string name = part == 1 ? item.name : item.name + "_" + Num(part);
         const int nameEntries = DirectoryEntries(name + ".lzh");
-        while (to < a.blobs.size() && Fits(disks.back(), Clusters(bytes + a.blobs[to].bytes.size()), nameEntries)) {
-          bytes += a.blobs[to].bytes.size();
+        while (to < a.blobs.size() && Fits(disks.back(), Clusters(bytes + a.blobs[to].size), nameEntries)) {
+          bytes += a.blobs[to].size;
           ++to;
         }
         if (to == from) {
-          if (Fits(fresh, Clusters(1 + a.blobs[from].bytes.size()), nameEntries) && !disks.back().files.empty()) {
+          if (Fits(fresh, Clusters(1 + a.blobs[from].size), nameEntries) && !disks.back().files.empty()) {
             disks.emplace_back();
             continue;
           }
@@ -469,8 +509,14 @@ class Builder {
     os::OutputFile out;
     if (!out.Create(path)) return false;
     if (f.archive) {
+      std::vector<char> buffer(65536);
       for (const Blob* b : f.blobs) {
-        if (!out.Write(b->bytes)) return false;
+        if (!scratchIn_.Seek(b->offset)) return false;
+        for (std::uint64_t left = b->size; left > 0;) {
+          std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+          if (scratchIn_.Read(buffer.data(), n) != static_cast<long long>(n) || !out.Write(buffer.data(), n)) return false;
+          left -= n;
+        }
       }
       if (!out.Write(std::string(1, '\0'))) return false;
     } else if (!out.Write(f.bytes)) {
@@ -479,13 +525,19 @@ class Builder {
     return out.Close();
   }
 
-  void Write() {
-    std::string staging;
-    for (int n = 1; n < 1000 && staging.empty(); ++n) {
+  // The folder the medium is built in, beside the output: OUTPUT.pack1, ...
+  bool ChooseStaging() {
+    for (int n = 1; n < 1000 && staging_.empty(); ++n) {
       std::string candidate = output_ + ".pack" + Num(n);
-      if (!os::Exists(candidate)) staging = candidate;
+      if (!os::Exists(candidate) && !os::Exists(candidate + ".tmp")) staging_ = candidate;
     }
-    if (staging.empty() || !os::MakeFolder(staging)) {
+    if (staging_.empty()) Fail(output_, 0, "作業フォルダの名前が決まりません。", "no free name for the work folder beside the output.");
+    return !staging_.empty();
+  }
+
+  void Write() {
+    const std::string staging = staging_;
+    if (!os::MakeFolder(staging)) {
       Fail(output_, 0, "作業フォルダを作れません。", "cannot create the work folder beside the output.");
       return;
     }
@@ -574,6 +626,11 @@ class Builder {
   std::vector<std::vector<Archive>> encoded_;  // per item
   std::vector<DiskUse> disks_;
   std::string info_;
+  std::string staging_;
+  std::string scratchPath_;
+  os::OutputFile scratch_;
+  std::uint64_t scratchEnd_ = 0;
+  os::InputFile scratchIn_;
 };
 
 }  // namespace

@@ -155,6 +155,7 @@ TEST(Pack, RulesAreCheckedBeforeAnythingIsWritten) {
     EXPECT_TRUE(found) << row.where << " " << row.message;
     EXPECT_FALSE(os::Exists(s.out));
     EXPECT_FALSE(os::Exists(s.out + ".pack1"));
+    EXPECT_FALSE(os::Exists(s.out + ".pack1.tmp"));
   }
 }
 
