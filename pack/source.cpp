@@ -40,9 +40,10 @@ bool ReadWhole(const std::string& path, std::string& out) {
   }
 }
 
+// A separator, or a character no Windows file name may hold.
 bool HasSeparator(const std::string& s) {
   for (std::size_t i = 0; i < s.size(); i += text::CharLength(s, i)) {
-    if (s[i] == '\\' || s[i] == '/' || s[i] == ':') return true;
+    if (text::CharLength(s, i) == 1 && std::string("\\/:*?\"<>|").find(s[i]) != std::string::npos) return true;
   }
   return false;
 }
@@ -322,10 +323,10 @@ bool ReadPlan(const std::string& sourceDir, Plan& plan, std::vector<Problem>& pr
     }
     if (HasSeparator(item.name) || (item.archive && text::FindChar(item.name, '.') != std::string::npos)) {
       AddProblem(problems, kSourceFile, item.line,
-                 item.archive ? "書庫名「" + item.name + "」にはフォルダも拡張子も書けません（.lzh は付きます）。"
-                              : "ファイル名「" + item.name + "」にフォルダは書けません（媒体の直下に置かれます）。",
-                 item.archive ? "the archive name \"" + item.name + "\" takes neither folder nor extension (.lzh is added)."
-                              : "the file name \"" + item.name + "\" takes no folder (it lies at the medium's root).");
+                 item.archive ? "書庫名「" + item.name + "」にはフォルダも拡張子も \\/:*?\"<>| も書けません（.lzh は付きます）。"
+                              : "ファイル名「" + item.name + "」にフォルダも \\/:*?\"<>| も書けません（媒体の直下に置かれます）。",
+                 item.archive ? "the archive name \"" + item.name + "\" takes neither folder, extension nor \\/:*?\"<>| (.lzh is added)."
+                              : "the file name \"" + item.name + "\" takes neither folder nor \\/:*?\"<>| (it lies at the medium's root).");
       continue;
     }
     // The record line as the run splits it: longest name it can take.

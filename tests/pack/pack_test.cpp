@@ -137,6 +137,8 @@ TEST(Pack, RulesAreCheckedBeforeAnythingIsWritten) {
        "appears twice"},
       {"unknown key", Ini(kRecords) + "[archive X]\nfolder=prog\ninto=x\\\ndisk=2\n", nullptr, pack::Media::Folder,
        "medium.ini:24", "unknown key"},
+      {"character no file name holds", Ini("[file a*b.txt]\ninto=doc\\\n"), nullptr, pack::Media::Folder,
+       "medium.ini:16", "takes neither folder nor"},
       {"comma in a name", Ini("[file a,b.txt]\ninto=doc\\\n"), nullptr, pack::Media::Folder, "medium.ini:16", "comma"},
   };
   for (const Row& row : rows) {
