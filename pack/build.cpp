@@ -148,6 +148,13 @@ class Builder {
   }
 
   bool CheckOutput() {
+    // The medium is built beside the output and renamed: the output must be
+    // a folder of its own, not the root of a drive.
+    if (output_.empty() || output_.back() == ':' || text::EndsWithSeparator(output_)) {
+      Fail(output_, 0, "出力先にはドライブのルートではなくフォルダを指定してください。",
+           "the output must be a folder, not the root of a drive.");
+      return false;
+    }
     if (os::Exists(output_) && !os::IsDirectory(output_)) {
       Fail(output_, 0, "出力先がファイルです。", "the output is a file, not a folder.");
       return false;
