@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <set>
 
 #include "engine/run_rules.h"

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "os/os.h"
 #include "pack/pack_internal.h"
 #include "text/convert.h"
 #include "text/cp932.h"
