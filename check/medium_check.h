@@ -5,7 +5,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "gfx/bmp_read.h"
 
 namespace check {
 
@@ -56,5 +59,8 @@ struct Report {
 Report CheckMedium(const std::string& mediumDir, const Options& options = Options());
 
 const char* SeverityName(Severity severity);  // "info", "warning", "error"
+
+// Why the wizard's reader refuses a picture, as a sentence (Japanese, English).
+std::pair<std::string, std::string> PictureHint(gfx::BitmapFault fault);
 
 }  // namespace check

@@ -21,28 +21,6 @@ namespace {
 const char kTemplateName[] = "横K-R7q.xlsm";
 const char kTemplateFolder[] = "形式\\";
 
-// Why the wizard's reader refused a picture, as the message says it.
-std::pair<std::string, std::string> PictureHint(gfx::BitmapFault fault) {
-  switch (fault) {
-    case gfx::BitmapFault::NotBmp:
-      return {"BMPファイルではありません（BMで始まりません）。", "it is no BMP file (it does not start with BM)."};
-    case gfx::BitmapFault::HeadersCut:
-      return {"ヘッダの途中で終わっています。", "it ends inside its headers."};
-    case gfx::BitmapFault::CoreHeader:
-      return {"古い形式（OS/2）のヘッダです。Windows 形式で保存してください。", "it has an old OS/2 core header; save it as a Windows BMP."};
-    case gfx::BitmapFault::Compression:
-      return {"未対応の圧縮形式（JPEG/PNG 埋め込みなど）です。", "its compression (embedded JPEG or PNG, ...) is not supported."};
-    case gfx::BitmapFault::NoMemory:
-      return {"読み込むためのメモリが足りません。", "there is not enough memory to read it."};
-    case gfx::BitmapFault::Unreadable:
-      return {"ファイルを読めません。", "the file cannot be read."};
-    case gfx::BitmapFault::None:
-    case gfx::BitmapFault::BadValues:
-      break;
-  }
-  return {"画素データが足りないか、ヘッダの値が合いません。", "its pixel data is short or its header values do not fit."};
-}
-
 // Walks the archive in the order the extraction component does: headers,
 // each member judged as the extraction judges it, then the data and its CRC.
 ArchiveResult TestArchive(const std::string& path) {
@@ -104,6 +82,28 @@ ArchiveResult TestArchive(const std::string& path) {
 }
 
 }  // namespace
+
+std::pair<std::string, std::string> PictureHint(gfx::BitmapFault fault) {
+  switch (fault) {
+    case gfx::BitmapFault::NotBmp:
+      return {"BMPファイルではありません（BMで始まりません）。", "it is no BMP file (it does not start with BM)."};
+    case gfx::BitmapFault::HeadersCut:
+      return {"ヘッダの途中で終わっています。", "it ends inside its headers."};
+    case gfx::BitmapFault::CoreHeader:
+      return {"古い形式（OS/2）のヘッダです。Windows 形式で保存してください。", "it has an old OS/2 core header; save it as a Windows BMP."};
+    case gfx::BitmapFault::Compression:
+      return {"未対応の圧縮形式（JPEG/PNG 埋め込みなど）です。", "its compression (embedded JPEG or PNG, ...) is not supported."};
+    case gfx::BitmapFault::NoMemory:
+      return {"読み込むためのメモリが足りません。", "there is not enough memory to read it."};
+    case gfx::BitmapFault::Unreadable:
+      return {"ファイルを読めません。", "the file cannot be read."};
+    case gfx::BitmapFault::None:
+    case gfx::BitmapFault::BadValues:
+      break;
+  }
+  return {"画素データが足りないか、ヘッダの値が合いません。", "its pixel data is short or its header values do not fit."};
+}
+
 
 const ArchiveResult& Checker::Tested(const std::string& path) {
   auto it = archives_.find(path);

@@ -1,5 +1,6 @@
 #include "os/profile_text.h"
 
+#include <utility>
 #include <vector>
 
 #include "text/cp932.h"
@@ -176,6 +177,16 @@ Str Completion(const Str& content, const Str& eol) {
   return eol;
 }
 
+// A key line's value, blanks and one pair of quotes removed.
+template <class Str>
+Str ValueOf(const Str& content, const Line& line) {
+  Str value = Trim(content.substr(line.valueBegin, line.end - line.valueBegin));
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
 // The value of `key` in `section`, blanks and one pair of quotes removed.
 template <class Str>
 bool Find(const Str& content, const Str& section, const Str& key, Str& value) {
@@ -184,11 +195,7 @@ bool Find(const Str& content, const Str& section, const Str& key, Str& value) {
   if (r.header == std::string::npos) return false;
   std::size_t k = FindKey(p, r, Trim(key));
   if (k == std::string::npos) return false;
-  const Line& line = p.lines[k];
-  value = Trim(content.substr(line.valueBegin, line.end - line.valueBegin));
-  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
-    value = value.substr(1, value.size() - 2);
-  }
+  value = ValueOf(content, p.lines[k]);
   return true;
 }
 
@@ -266,6 +273,21 @@ std::string ProfileRead(const std::string& content, const std::string& section,
 std::string ProfileWrite(const std::string& content, const std::string& section,
                          const std::string& key, const std::string& value) {
   return Edit(content, section, key, value);
+}
+
+std::vector<ProfileEntry> ProfileEntries(const std::string& content) {
+  Parsed<std::string> p = SplitLines(content);
+  std::vector<ProfileEntry> out;
+  for (std::size_t i = 0; i < p.lines.size(); ++i) {
+    if (!p.lines[i].section && !p.lines[i].key) continue;
+    ProfileEntry e;
+    e.line = static_cast<int>(i) + 1;
+    e.section = p.lines[i].section;
+    e.name = p.names[i];
+    if (p.lines[i].key) e.value = ValueOf(content, p.lines[i]);
+    out.push_back(std::move(e));
+  }
+  return out;
 }
 
 std::string ProfileRead(const std::string& content, const std::string& section, const std::string& key,

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace os {
 
@@ -29,6 +30,21 @@ std::string ProfileRead(const std::string& content, const std::string& section,
 // file's own line end (its first one; CR LF for a file that has none yet).
 std::string ProfileWrite(const std::string& content, const std::string& section,
                          const std::string& key, const std::string& value);
+
+// One section header or key line of a settings text, as the profile
+// functions see it.
+struct ProfileEntry {
+  int line = 0;         // 1-based line number
+  bool section = false;  // a header: `name` is the section's name
+  std::string name;     // section or key name, blanks around it removed
+  std::string value;    // for keys: as ProfileRead returns it (uncut)
+};
+
+// Every header and key line of code page 932 text `content`, in file order,
+// split by the same rules as ProfileRead; other lines are left out. For
+// readers that need every entry and where it stands (repeated keys, sections
+// in order), which the Windows functions cannot give.
+std::vector<ProfileEntry> ProfileEntries(const std::string& content);
 
 // Conversion between code page 932 and UTF-16, supplied by the platform.
 struct Utf16Codec {

@@ -44,6 +44,9 @@ echo "== building Brelix.exe"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build "$build" -j"$jobs" --target Brelix brelix-driver
 exe="$(cd "$build" && pwd)/app/Brelix.exe"
+echo "== building brelix-cli, which packs the demo medium"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs" --target brelix-cli
 driver="$(cd "$build" && pwd)/tests/e2e/brelix-driver.exe"
 
 demo="$root/out/demo"
@@ -67,8 +70,7 @@ install="$WINEPREFIX/drive_c/ESTIMATE"
 echo "== demo medium $medium, demo installation $install"
 rm -rf "$shots"
 mkdir -p "$shots"
-tools/make_demo_medium.sh "$medium" "$install"
-cp "$exe" "$medium/Brelix.exe"
+tools/make_demo_medium.sh "$medium" "$install" build/cli/brelix-cli --media cd --exe "$exe"
 
 # Drive D: (a CD-ROM in this prefix) holds the medium.
 ln -sfn "$medium" "$WINEPREFIX/dosdevices/d:"
@@ -90,7 +92,7 @@ wineserver -p
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 # The installed product, as its installer would have registered it.
-key="$(iconv -f CP932 -t UTF-8 demo/medium/info.txt | head -n1 | tr -d '\r')"
+key="$(iconv -f CP932 -t UTF-8 "$medium/info.txt" | head -n1 | tr -d '\r')"
 wine reg add "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$key" /v UninstallString \
   /t REG_SZ /d 'C:\ESTIMATE\UNINST.EXE -fC:\ESTIMATE\REMOVE.LOG' /reg:32 /f >/dev/null 2>&1
 

@@ -34,7 +34,7 @@ kept="tests/data/fuzz/$target"
 mkdir -p "$corpus" "$seeds" "$kept"
 case "$target" in
   lzh) cp tests/data/lzh/*.lzh "$seeds/" ;;
-  descriptor) cp demo/medium/info.txt "$seeds/" ;;
+  descriptor) ;;  # fuzz/seeds/descriptor
   bmp)
     # Small bottom-up pictures of 1, 4, 8 and 24 bits (the last without a
     # colour table), one 8-bit picture with colours used 0.

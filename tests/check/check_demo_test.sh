@@ -8,7 +8,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-bash "$root/tools/make_demo_medium.sh" "$work/medium" "$work/install"
+bash "$root/tools/make_demo_medium.sh" "$work/medium" "$work/install" "$cli"
 snapshot() { (cd "$work/install" && find . -type f -print0 | sort -z | xargs -0 sha256sum; find . -printf '%p %T@ %m\n' | sort); }
 before="$(snapshot)"
 

@@ -7,7 +7,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-bash "$root/tools/make_demo_medium.sh" "$work/medium" "$work/install"
+bash "$root/tools/make_demo_medium.sh" "$work/medium" "$work/install" "$cli"
 set +e
 "$cli" run "$work/medium" "$work/install" >"$work/out.txt" 2>&1
 status=$?

@@ -636,6 +636,50 @@ EOF
   expect_log "$log" "インストール先が決まりません"
   rm -f "$log"
   ;;
+packed_demo)
+  # The demo medium as an author makes it: brelix-cli.exe packs demo/source
+  # (with this Brelix.exe) into a CD folder, and the wizard updates the demo
+  # installation from it.
+  cli_exe="$(dirname "$exe")/../cli/brelix-cli.exe"
+  [ -f "$cli_exe" ] || fail "no brelix-cli.exe beside the build of $exe"
+  # brelix-cli.exe under Wine, with Linux paths given as Z: paths.
+  {
+    echo '#!/usr/bin/env bash'
+    echo 'args=()'
+    echo 'for a in "$@"; do case "$a" in /*) a="Z:${a//\//\\}" ;; esac; args+=("$a"); done'
+    printf 'exec wine %q "${args[@]}"\n' "$cli_exe"
+  } >"$work/brelix-cli"
+  chmod +x "$work/brelix-cli"
+  packed="$work/packed"
+  demo="$work/demo-install"
+  bash "$root/tools/make_demo_medium.sh" "$packed" "$demo" "$work/brelix-cli" --media cd --exe "$exe" \
+    || fail "brelix-cli.exe pack failed"
+  [ -f "$packed/Brelix.exe" ] && [ -f "$packed/START2.lzh" ] || fail "the packed medium is incomplete"
+  demo_w="$(winpath "$demo")"
+  drive packed <<EOF
+launchcmd $(dq "\"$(winpath "$packed")\\Brelix.exe\" /DIR=\"$demo_w\"")
+dialog マスタ調整機能付
+text 1006 "見積原価システムを 9.1S に更新します。\r\n更新の前に見積原価システムを終了してください。\r\n材料マスタの調整も行います。"
+click 1
+gone
+dialog アップデート
+text 1005 $demo_w
+click 1
+gone
+dialog アップデート
+click 1
+gone
+okuntil 確認 システムは正常に更新されました。 $SHOTS_W\\packed-done
+click 1
+exit 0
+EOF
+  for f in prog/MITSUMO.TXT prog/START.TXT doc/README.TXT doc/SETUP.INI master/1/pok101-3.mst; do
+    [ -f "$demo/$f" ] || fail "$f was not installed"
+  done
+  grep -q 'demo template 9.1S' "$demo/形式/横K-R7q.xlsm" || fail "the template was not replaced"
+  [ "$(ini_value "$demo/morefa1.ini" SYSTEM TITLE)" = "見積原価システム 9.1S" ] || fail "TITLE not updated"
+  [ "$(ini_value "$demo/morefa1.ini" SYSTEM 種別水道)" = "1" ] || fail "category switch not written"
+  ;;
 silent_floppy)
   # The medium is a floppy and its last record is on disk 2: nobody can
   # swap disks, so the run stops there as if Cancel had been pressed.

@@ -1,6 +1,7 @@
 #include "tests/reliability/demo_medium.h"
 
 #include "os/os.h"
+#include "pack/pack.h"
 #include "tests/lzh/lzh_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -74,7 +75,11 @@ DemoPaths MakeDemo(const std::string& root) {
   MakeFolders(p.install);
 
   const std::string& m = p.medium;
-  WriteFile(m + "info.txt", ReadFile(std::string(BRELIX_SOURCE_ROOT) + "/demo/medium/info.txt"));
+  // The descriptor brelix-cli pack writes for the demo source as one folder.
+  std::string info;
+  std::vector<pack::Problem> problems;
+  pack::FolderDescriptor(std::string(BRELIX_SOURCE_ROOT) + "/demo/source", info, problems);
+  WriteFile(m + "info.txt", info);
   for (const char* picture : {"back.bmp", "notes.bmp", "target.bmp", "confirm.bmp"}) WriteFile(m + picture, TinyBitmap());
   WriteFile(m + "PROG.lzh", StoredArchive({{"MITSUMO.TXT", "見積原価システム 本体 9.1S\r\n"},
                                            {"PROGRAM.INI", "[PROGRAM]\r\nBUILD=910\r\n"}}));
