@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "engine/archive_files.h"
 #include "lzh/encoder.h"
 #include "os/os.h"
 #include "text/cp932.h"
@@ -15,28 +16,6 @@ int MakeArchive(const cli::Args& args);
 const cli::Command kArchive = {
     "archive", "archive OUT.lzh FILE|FOLDER... [--method lh5|lh6|lh7] [--level 1|2]  (make an LZH archive)",
     MakeArchive};
-
-class FileSource : public lzh::Source {
- public:
-  explicit FileSource(os::InputFile& file) : file_(file) {}
-  long long Read(void* buffer, std::size_t size) override { return file_.Read(buffer, size); }
-  bool Rewind() override { return file_.Seek(0); }
-  long long SizeHint() override { return file_.Size(); }
-
- private:
-  os::InputFile& file_;
-};
-
-class FileOutput : public lzh::Output {
- public:
-  explicit FileOutput(os::OutputFile& file) : file_(file) {}
-  bool Write(const void* data, std::size_t size) override { return file_.Write(data, size); }
-  bool Seek(std::uint64_t offset) override { return file_.Seek(offset); }
-  bool Truncate() override { return file_.Truncate(); }
-
- private:
-  os::OutputFile& file_;
-};
 
 struct Entry {
   std::string source;  // path on disk
@@ -196,7 +175,7 @@ int MakeArchive(const cli::Args& args) {
     cli::PrintLine("cannot create " + target, stderr);
     return 1;
   }
-  FileOutput output(file);
+  engine::FileArchiveOutput output(file);
   lzh::ArchiveWriter writer(output, options);
   std::uint64_t original = 0, packed = 0;
   auto fail = [&](const std::string& message) {
@@ -213,7 +192,7 @@ int MakeArchive(const cli::Args& args) {
     } else {
       os::InputFile in;
       if (!in.Open(e.source)) return fail("cannot open " + e.source);
-      FileSource source(in);
+      engine::FileEncodeSource source(in);
       s = writer.Add(MemberOf(e), &source, &added);
     }
     if (s != lzh::EncodeStatus::Ok) return fail(e.source + ": " + lzh::EncodeStatusName(s));

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "engine/run_rules.h"
+#include "engine/archive_files.h"
 #include "lzh/encoder.h"
 #include "os/archive_io.h"
 #include "os/os.h"
@@ -19,17 +20,6 @@ namespace pack {
 namespace {
 
 std::string Num(long long n) { return std::to_string(n); }
-
-class FileSource : public lzh::Source {
- public:
-  explicit FileSource(os::InputFile& file) : file_(file) {}
-  long long Read(void* buffer, std::size_t size) override { return file_.Read(buffer, size); }
-  bool Rewind() override { return file_.Seek(0); }
-  long long SizeHint() override { return file_.Size(); }
-
- private:
-  os::InputFile& file_;
-};
 
 // One member of an archive as encoded: its header and data, ready to be
 // joined with others into any archive (level 2 headers stand alone). The
@@ -225,7 +215,7 @@ class Builder {
         Fail(Shown(rel), 0, "読めません。", "cannot be read.");
         return false;
       }
-      FileSource src(in);
+      engine::FileEncodeSource src(in);
       s = writer.Add(MemberOf(path, name, false), &src);
     }
     if (s == lzh::EncodeStatus::Ok) s = writer.Finish();

@@ -1,0 +1,38 @@
+// Files as the LZH encoder's input and the archive writer's output, for the
+// tools that make archives (brelix-cli archive, pack).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lzh/encoder.h"
+#include "os/os.h"
+
+namespace engine {
+
+// An open file as a member's data, rewound by seeking; its size is the
+// encoder's hint.
+class FileEncodeSource : public lzh::Source {
+ public:
+  explicit FileEncodeSource(os::InputFile& file) : file_(file) {}
+  long long Read(void* buffer, std::size_t size) override { return file_.Read(buffer, size); }
+  bool Rewind() override { return file_.Seek(0); }
+  long long SizeHint() override { return file_.Size(); }
+
+ private:
+  os::InputFile& file_;
+};
+
+// An archive being written; the writer seeks back to finish headers.
+class FileArchiveOutput : public lzh::Output {
+ public:
+  explicit FileArchiveOutput(os::OutputFile& file) : file_(file) {}
+  bool Write(const void* data, std::size_t size) override { return file_.Write(data, size); }
+  bool Seek(std::uint64_t offset) override { return file_.Seek(offset); }
+  bool Truncate() override { return file_.Truncate(); }
+
+ private:
+  os::OutputFile& file_;
+};
+
+}  // namespace engine
