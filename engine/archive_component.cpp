@@ -154,6 +154,13 @@ class Extraction {
       if (!staging.CreateTemp(out, temp)) return WriteFailure(target);
       FileSink sink(out, progress, archive, m.name);
       s = archive.Decode(&sink);
+      if (s == lzh::Status::Ok) {
+        if (m.hasUnixTime) {
+          out.SetTimeUnix(m.unixTime);
+        } else {
+          out.SetTimeDos(m.dosTime);
+        }
+      }
       bool written = s == lzh::Status::Ok && out.Flush();
       if (!out.Close()) written = false;
       if (s != lzh::Status::Ok || !written) {
@@ -162,11 +169,6 @@ class Extraction {
         os::SetLastError(error);
         if (s == lzh::Status::Ok || s == lzh::Status::WriteError) return WriteFailure(target);
         return DataFailure(s, shownName);
-      }
-      if (m.hasUnixTime) {
-        folder.SetTimeUnix(temp, m.unixTime);
-      } else {
-        folder.SetTimeDos(temp, m.dosTime);
       }
       staging.Add(temp, m.name);
       progress.Tick(m.name, archive.Position());

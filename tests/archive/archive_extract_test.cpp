@@ -97,6 +97,11 @@ TEST_F(ArchiveExtract, ExtractsEveryMemberByFileNameAlone) {
   std::map<std::string, std::string> expected = {
       {"a.txt", a}, {"b.bin", b}, {"表.txt", c}, {"keep.txt", "untouched"}};
   EXPECT_EQ(expected, Snapshot(dest_));
+  // The member's own time (Unix time at level 3), set through the open file.
+  std::int64_t unixTime = 0;
+  std::uint32_t dosTime = 0;
+  ASSERT_TRUE(os::LastWriteTime(dest_ + "b.bin", unixTime, dosTime));
+  EXPECT_EQ(0x5C000000, unixTime);
 }
 
 // The archive is the given name plus ".lzh", matched without regard to case.
