@@ -1,7 +1,7 @@
 #include "engine/archive_writer.h"
 
 #include <algorithm>
-#include <new>
+#include <exception>
 #include <system_error>
 #include <utility>
 
@@ -65,18 +65,28 @@ void StagedWriter::End(bool complete) {
 
 void StagedWriter::Submit() {
   if (!thread_.joinable()) {
-    Process(*filling_);
+    ProcessGuarded(*filling_);
     filling_->bytes.clear();
     filling_->ops.clear();
     return;
   }
+  // A new block (while fewer than kBlocks exist) is made before the full
+  // one leaves, so that a failed allocation leaves everything in place.
+  std::unique_ptr<Block> fresh;
+  bool make;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    make = free_.empty() && blocksMade_ < kBlocks;
+  }
+  if (make) {
+    fresh = NewBlock();
+    ++blocksMade_;
+  }
   std::unique_lock<std::mutex> lock(mutex_);
   ready_.push_back(std::move(filling_));
   if (idle_) readyChanged_.notify_one();
-  if (free_.empty() && blocksMade_ < kBlocks) {
-    ++blocksMade_;
-    lock.unlock();
-    filling_ = NewBlock();
+  if (fresh) {
+    filling_ = std::move(fresh);
     return;
   }
   freeChanged_.wait(lock, [this] { return !free_.empty(); });
@@ -87,21 +97,40 @@ void StagedWriter::Submit() {
 bool StagedWriter::Finish(std::string& failedName) {
   if (!finished_) {
     finished_ = true;
-    if (memberOpen_) End(false);
+    // Nothing here may keep the thread from stopping: a failure to queue
+    // is rethrown once it has stopped. A member left without its end is
+    // given up below.
+    std::exception_ptr queueing;
+    try {
+      if (memberOpen_ && filling_) End(false);
+    } catch (...) {
+    }
     if (thread_.joinable()) {
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!filling_->ops.empty()) ready_.push_back(std::move(filling_));
         stop_ = true;
+        try {
+          if (filling_ && !filling_->ops.empty()) ready_.push_back(std::move(filling_));
+        } catch (...) {
+          queueing = std::current_exception();
+        }
       }
       readyChanged_.notify_one();
       thread_.join();
-    } else {
-      Process(*filling_);
+    } else if (filling_) {
+      ProcessGuarded(*filling_);
     }
     filling_.reset();
+    // A member whose end never came (the decoding side stopped by an
+    // exception) is given up too.
+    if (open_) {
+      file_.Close();
+      open_ = false;
+      staging_.Discard(temp_);
+    }
+    if (queueing && !thrown_) thrown_ = queueing;
   }
-  if (outOfMemory_) throw std::bad_alloc();
+  if (thrown_) std::rethrow_exception(thrown_);
   if (!Failed()) return true;
   failedName = failedName_;
   os::SetLastError(error_);
@@ -120,20 +149,7 @@ void StagedWriter::Run() {
       b = std::move(ready_.front());
       ready_.pop_front();
     }
-    try {
-      Process(*b);
-    } catch (const std::bad_alloc&) {
-      outOfMemory_ = true;
-      failed_.store(true, std::memory_order_relaxed);
-      try {
-        if (open_) {
-          file_.Close();
-          open_ = false;
-          staging_.Discard(temp_);
-        }
-      } catch (const std::bad_alloc&) {
-      }
-    }
+    ProcessGuarded(*b);
     b->bytes.clear();
     b->ops.clear();
     {
@@ -141,6 +157,25 @@ void StagedWriter::Run() {
       free_.push_back(std::move(b));
     }
     freeChanged_.notify_one();
+  }
+}
+
+void StagedWriter::ProcessGuarded(Block& block) {
+  try {
+    Process(block);
+  } catch (...) {
+    // Kept for the caller (the component turns it into its reply); the
+    // member being written is given up like any failed one.
+    thrown_ = std::current_exception();
+    failed_.store(true, std::memory_order_relaxed);
+    try {
+      if (open_) {
+        file_.Close();
+        open_ = false;
+        staging_.Discard(temp_);
+      }
+    } catch (...) {
+    }
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -53,7 +54,7 @@ class StagedWriter {
 
   // Waits until everything handed over is written. False after a failure,
   // with the member's name in `failedName` and os::LastError() as the
-  // failed call left it. Rethrows std::bad_alloc from the writer.
+  // failed call left it. Rethrows what the writer thread threw.
   bool Finish(std::string& failedName);
 
  private:
@@ -77,6 +78,8 @@ class StagedWriter {
   void Submit();
   void Run();
   void Process(Block& block);
+  // Process, with whatever it throws kept for Finish.
+  void ProcessGuarded(Block& block);
   void Fail(const std::string& name);
 
   Staging& staging_;
@@ -102,7 +105,7 @@ class StagedWriter {
   bool idle_ = true;  // the writer waits for work
 
   std::atomic<bool> failed_{false};
-  bool outOfMemory_ = false;
+  std::exception_ptr thrown_;  // what the writer thread threw
   std::string failedName_;
   os::Error error_ = os::Error::None;
 
