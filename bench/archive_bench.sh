@@ -45,23 +45,31 @@ for m in 5 6 7; do
 done
 [ -f small_lh5.lzh ] || (cd small && ls f*.txt | xargs jlha co5y2q ../small_lh5.lzh >/dev/null)
 
-# One run: wall seconds, CPU seconds and peak KiB.
+# One run: wall seconds, CPU seconds and peak KiB. The wall time comes from
+# the shell's microsecond clock (time's own is in hundredths, too coarse for
+# runs of a tenth of a second).
 measure() {
   local out="$1"; shift
   rm -rf "$out" && mkdir -p "$out"
+  local start=$EPOCHREALTIME
   /usr/bin/time -f "%e %U %S %M" -o time.txt "$@" >/dev/null 2>&1 || { echo "FAILED: $*" >&2; echo "nan 0 0 0"; return; }
-  awk '{print $1, $2 + $3, $4}' time.txt
+  local finish=$EPOCHREALTIME
+  awk -v s="$start" -v f="$finish" '{print f - s, $2 + $3, $4}' time.txt
 }
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 
-printf '%-16s %-9s %10s %10s %10s %10s\n' archive tool "wall s" "cpu s" "MB/s" "peak MB"
+# The tools take turns run by run, so that a change of load on a shared
+# machine falls on every tool alike; "x bsdtar" is bsdtar's median wall time
+# divided by the tool's.
+tools="brelix lhasa bsdtar 7z"
+printf '%-16s %-9s %10s %10s %10s %10s %9s\n' archive tool "wall s" "cpu s" "MB/s" "peak MB" "x bsdtar"
 for arc in mixed_lh5.lzh mixed_lh6.lzh mixed_lh7.lzh small_lh5.lzh; do
   # Output size from our own listing.
   bytes=$("$cli" list "$arc" | awk 'NR>1 {s+=$2} END {print s}')
-  for tool in brelix lhasa bsdtar 7z; do
-    : > times.txt; : > cpus.txt; : > mems.txt
-    for ((i = 0; i < runs; i++)); do
+  for tool in $tools; do : > "times_$tool.txt"; : > "cpus_$tool.txt"; : > "mems_$tool.txt"; done
+  for ((i = 0; i < runs; i++)); do
+    for tool in $tools; do
       case $tool in
         brelix) r=$(measure out "$cli" extract "$work/$arc" "$work/out") ;;
         lhasa) r=$(cd "$work" && measure out sh -c "cd out && exec lhasa xq ../$arc") ;;
@@ -69,10 +77,13 @@ for arc in mixed_lh5.lzh mixed_lh6.lzh mixed_lh7.lzh small_lh5.lzh; do
         7z) r=$(measure out 7z x -y -oout "$arc") ;;
       esac
       set -- $r
-      echo "$1" >> times.txt; echo "$2" >> cpus.txt; echo "$3" >> mems.txt
+      echo "$1" >> "times_$tool.txt"; echo "$2" >> "cpus_$tool.txt"; echo "$3" >> "mems_$tool.txt"
     done
-    t=$(median < times.txt); c=$(median < cpus.txt); m=$(median < mems.txt)
-    awk -v a="$arc" -v tool="$tool" -v t="$t" -v c="$c" -v m="$m" -v b="$bytes" \
-      'BEGIN {printf "%-16s %-9s %10.3f %10.3f %10.1f %10.1f\n", a, tool, t, c, (t > 0 ? b / t / 1e6 : 0), m / 1024}'
+  done
+  tb=$(median < times_bsdtar.txt)
+  for tool in $tools; do
+    t=$(median < "times_$tool.txt"); c=$(median < "cpus_$tool.txt"); m=$(median < "mems_$tool.txt")
+    awk -v a="$arc" -v tool="$tool" -v t="$t" -v c="$c" -v m="$m" -v b="$bytes" -v tb="$tb" \
+      'BEGIN {printf "%-16s %-9s %10.3f %10.3f %10.1f %10.1f %9.2f\n", a, tool, t, c, (t > 0 ? b / t / 1e6 : 0), m / 1024, (t > 0 ? tb / t : 0)}'
   done
 done

@@ -10,6 +10,7 @@
 
 #include "engine/archive_inspect.h"
 #include "engine/archive_staging.h"
+#include "engine/archive_writer.h"
 #include "lzh/decoder.h"
 #include "os/archive_io.h"
 #include "os/os.h"
@@ -90,16 +91,16 @@ class Progress {
 
 class FileSink : public lzh::Sink {
  public:
-  FileSink(os::FolderFile& file, Progress& progress, const lzh::ArchiveReader& reader, const std::string& member)
-      : file_(file), progress_(progress), reader_(reader), member_(member) {}
+  FileSink(engine::StagedWriter& writer, Progress& progress, const lzh::ArchiveReader& reader, const std::string& member)
+      : writer_(writer), progress_(progress), reader_(reader), member_(member) {}
   bool Write(const unsigned char* data, std::size_t size) override {
-    if (!file_.Write(data, size)) return false;
+    if (!writer_.Write(data, size)) return false;
     progress_.Tick(member_, reader_.Position());
     return true;
   }
 
  private:
-  os::FolderFile& file_;
+  engine::StagedWriter& writer_;
   Progress& progress_;
   const lzh::ArchiveReader& reader_;
   const std::string& member_;
@@ -131,46 +132,17 @@ class Extraction {
     Progress progress(owner_, archive_, reader.Size());
     engine::Staging staging(folder);
     int members = 0;
-    for (;;) {
-      lzh::Member m;
-      lzh::Status s = archive.Next(m);
-      if (s == lzh::Status::End) break;
-      if (s != lzh::Status::Ok) return HeaderFailure(s, members);
-      ++members;
-      engine::MemberVerdict verdict = engine::JudgeMember(m);
-      if (verdict == engine::MemberVerdict::Directory || verdict == engine::MemberVerdict::PassedOver) continue;
-      std::string shownName = m.Path();
-      if (verdict == engine::MemberVerdict::UnknownMethod) {
-        return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は未対応の圧縮形式（" +
-                    Shown(m.methodId) + "）です。");
-      }
-      if (verdict == engine::MemberVerdict::BadName) {
-        return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は使えないファイル名です。");
-      }
-      std::string target = dest + m.name;
-      std::string temp;
-      // Closed before the staging removes a failed temporary file.
-      os::FolderFile out;
-      if (!staging.CreateTemp(out, temp)) return WriteFailure(target);
-      FileSink sink(out, progress, archive, m.name);
-      s = archive.Decode(&sink);
-      bool written = s == lzh::Status::Ok && out.Flush();
-      if (!out.Close()) written = false;
-      if (s != lzh::Status::Ok || !written) {
-        os::Error error = os::LastError();
-        staging.Discard(temp);
-        os::SetLastError(error);
-        if (s == lzh::Status::Ok || s == lzh::Status::WriteError) return WriteFailure(target);
-        return DataFailure(s, shownName);
-      }
-      if (m.hasUnixTime) {
-        folder.SetTimeUnix(temp, m.unixTime);
-      } else {
-        folder.SetTimeDos(temp, m.dosTime);
-      }
-      staging.Add(temp, m.name);
-      progress.Tick(m.name, archive.Position());
+    bool decoded;
+    {
+      // The writer is done with the staging before it is installed or
+      // cleaned up. A write failure came before whatever stopped the
+      // decoding after it, so it is the one reported.
+      engine::StagedWriter writer(staging);
+      decoded = DecodeAll(archive, progress, writer, dest, members);
+      std::string failedName;
+      if (!writer.Finish(failedName)) return WriteFailure(dest + failedName);
     }
+    if (!decoded) return false;
     if (members == 0) return Fail(Quoted(archive_) + "はLZH書庫ではありません。");
     std::string failedPath;
     switch (staging.Install(g_replaceReadOnly != 0, failedPath)) {
@@ -191,6 +163,37 @@ class Extraction {
   const std::string& reply() const { return reply_; }
 
  private:
+  // Decodes every member into the writer; false with the reply set when a
+  // member or the archive is refused.
+  bool DecodeAll(lzh::ArchiveReader& archive, Progress& progress, engine::StagedWriter& writer,
+                 const std::string& dest, int& members) {
+    for (;;) {
+      lzh::Member m;
+      lzh::Status s = archive.Next(m);
+      if (s == lzh::Status::End) return true;
+      if (s != lzh::Status::Ok) return HeaderFailure(s, members);
+      ++members;
+      engine::MemberVerdict verdict = engine::JudgeMember(m);
+      if (verdict == engine::MemberVerdict::Directory || verdict == engine::MemberVerdict::PassedOver) continue;
+      std::string shownName = m.Path();
+      if (verdict == engine::MemberVerdict::UnknownMethod) {
+        return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は未対応の圧縮形式（" +
+                    Shown(m.methodId) + "）です。");
+      }
+      if (verdict == engine::MemberVerdict::BadName) {
+        return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は使えないファイル名です。");
+      }
+      if (writer.Failed()) return false;
+      writer.Begin(m);
+      FileSink sink(writer, progress, archive, m.name);
+      s = archive.Decode(&sink);
+      writer.End(s == lzh::Status::Ok);
+      if (s == lzh::Status::WriteError) return WriteFailure(dest + m.name);  // the writer's own report follows
+      if (s != lzh::Status::Ok) return DataFailure(s, shownName);
+      progress.Tick(m.name, archive.Position());
+    }
+  }
+
   // Finds the archive file, its name matched without regard to case.
   static bool Locate(std::string& path) {
     if (os::Exists(path)) return !os::IsDirectory(path);

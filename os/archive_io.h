@@ -28,6 +28,10 @@ class FolderFile {
   // Puts the data on the disk (FlushFileBuffers on Windows; on Linux the
   // folder's SyncData does it for all files at once).
   bool Flush();
+  // Last-write time from Unix time (UTC) or from an MS-DOS local date/time,
+  // set through the open file once everything is written.
+  bool SetTimeUnix(std::int64_t unixTime);
+  bool SetTimeDos(std::uint32_t dosDateTime);
   bool Close();
 
   struct Impl;
@@ -59,9 +63,6 @@ class ExtractFolder {
   bool Exists(const std::string& name);
   bool IsDirectory(const std::string& name);
   bool IsReadOnly(const std::string& name);
-  // Last-write time from Unix time (UTC) or from an MS-DOS local date/time.
-  bool SetTimeUnix(const std::string& name, std::int64_t unixTime);
-  bool SetTimeDos(const std::string& name, std::uint32_t dosDateTime);
   // Puts every file written so far on the disk (Linux: once, for all).
   bool SyncData();
   // Makes the renames durable (Linux: fsync of the folder).

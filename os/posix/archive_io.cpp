@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <map>
 #include <set>
@@ -77,6 +78,31 @@ bool FolderFile::Flush() {
   return !detail::InjectedFailure(Op::Flush);
 }
 
+bool FolderFile::SetTimeUnix(std::int64_t unixTime) {
+  if (!impl_) return Fail(EBADF);
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;  // access time stays
+  times[1].tv_sec = static_cast<time_t>(unixTime);
+  times[1].tv_nsec = 0;
+  if (::futimens(impl_->fd.get(), times) != 0) return Fail(errno);
+  return true;
+}
+
+bool FolderFile::SetTimeDos(std::uint32_t dos) {
+  struct tm tm = {};
+  tm.tm_year = static_cast<int>((dos >> 25) & 0x7F) + 80;
+  tm.tm_mon = static_cast<int>((dos >> 21) & 0x0F) - 1;
+  tm.tm_mday = static_cast<int>((dos >> 16) & 0x1F);
+  tm.tm_hour = static_cast<int>((dos >> 11) & 0x1F);
+  tm.tm_min = static_cast<int>((dos >> 5) & 0x3F);
+  tm.tm_sec = static_cast<int>((dos & 0x1F) * 2);
+  tm.tm_isdst = -1;
+  time_t t = ::mktime(&tm);
+  if (t == static_cast<time_t>(-1)) return Fail(EINVAL);
+  return SetTimeUnix(t);
+}
+
 bool FolderFile::Close() {
   if (!impl_) return true;
   if (detail::InjectedFailure(Op::Close)) {
@@ -142,6 +168,15 @@ bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
   const int dir = impl_->dir.get();
   const std::string src = Native(from), dst = Native(to);
   const bool ours = impl_->created.count(src) != 0;
+  // A new file going to a name nothing holds (nor held before) keeps its
+  // permissions: one call, refused when the name is taken after all, and
+  // then the general way below. File systems without the flag refuse it too.
+  if (ours && impl_->movedAway.count(dst) == 0 &&
+      ::renameat2(dir, src.c_str(), dir, dst.c_str(), RENAME_NOREPLACE) == 0) {
+    impl_->created.erase(src);
+    impl_->created.insert(dst);
+    return true;
+  }
   struct stat st;
   const bool replacing = ::fstatat(dir, dst.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   if (ours) {
@@ -184,30 +219,6 @@ bool ExtractFolder::IsReadOnly(const std::string& name) {
   struct stat st;
   return ::fstatat(impl_->dir.get(), Native(name).c_str(), &st, 0) == 0 && S_ISREG(st.st_mode) &&
          !(st.st_mode & S_IWUSR);
-}
-
-bool ExtractFolder::SetTimeUnix(const std::string& name, std::int64_t unixTime) {
-  struct timespec times[2];
-  times[0].tv_sec = 0;
-  times[0].tv_nsec = UTIME_OMIT;  // access time stays
-  times[1].tv_sec = static_cast<time_t>(unixTime);
-  times[1].tv_nsec = 0;
-  if (::utimensat(impl_->dir.get(), Native(name).c_str(), times, 0) != 0) return Fail(errno);
-  return true;
-}
-
-bool ExtractFolder::SetTimeDos(const std::string& name, std::uint32_t dos) {
-  struct tm tm = {};
-  tm.tm_year = static_cast<int>((dos >> 25) & 0x7F) + 80;
-  tm.tm_mon = static_cast<int>((dos >> 21) & 0x0F) - 1;
-  tm.tm_mday = static_cast<int>((dos >> 16) & 0x1F);
-  tm.tm_hour = static_cast<int>((dos >> 11) & 0x1F);
-  tm.tm_min = static_cast<int>((dos >> 5) & 0x3F);
-  tm.tm_sec = static_cast<int>((dos & 0x1F) * 2);
-  tm.tm_isdst = -1;
-  time_t t = ::mktime(&tm);
-  if (t == static_cast<time_t>(-1)) return Fail(EINVAL);
-  return SetTimeUnix(name, t);
 }
 
 bool ExtractFolder::SyncData() {

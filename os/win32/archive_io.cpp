@@ -15,11 +15,12 @@ namespace {
 using win32::Fail;
 using win32::Handle;
 
-bool SetWriteTime(const std::string& path, const FILETIME& ft) {
-  Handle h(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h.valid()) return Fail();
-  return ::SetFileTime(h.get(), nullptr, nullptr, &ft) != 0 || Fail();
+FILETIME FromUnixTime(std::int64_t unixTime) {
+  unsigned long long ticks = static_cast<unsigned long long>(unixTime + 11644473600LL) * 10000000ULL;
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
+  ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return ft;
 }
 
 }  // namespace
@@ -49,6 +50,22 @@ bool FolderFile::Write(const void* data, std::size_t size) {
 bool FolderFile::Flush() {
   if (!impl_) return false;
   return ::FlushFileBuffers(impl_->h.get()) != 0 || Fail();
+}
+
+// Set on the handle the data went through: a time set explicitly stays when
+// the handle is closed, and no second open of the file is needed.
+bool FolderFile::SetTimeUnix(std::int64_t unixTime) {
+  if (!impl_) return false;
+  FILETIME ft = FromUnixTime(unixTime);
+  return ::SetFileTime(impl_->h.get(), nullptr, nullptr, &ft) != 0 || Fail();
+}
+
+bool FolderFile::SetTimeDos(std::uint32_t dos) {
+  if (!impl_) return false;
+  FILETIME local, utc;
+  if (!::DosDateTimeToFileTime(static_cast<WORD>(dos >> 16), static_cast<WORD>(dos & 0xFFFF), &local)) return Fail();
+  if (!::LocalFileTimeToFileTime(&local, &utc)) return Fail();
+  return ::SetFileTime(impl_->h.get(), nullptr, nullptr, &utc) != 0 || Fail();
 }
 
 bool FolderFile::Close() {
@@ -134,21 +151,6 @@ bool ExtractFolder::IsDirectory(const std::string& name) {
 bool ExtractFolder::IsReadOnly(const std::string& name) {
   DWORD a = ::GetFileAttributesA((path_ + name).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_READONLY);
-}
-
-bool ExtractFolder::SetTimeUnix(const std::string& name, std::int64_t unixTime) {
-  unsigned long long ticks = static_cast<unsigned long long>(unixTime + 11644473600LL) * 10000000ULL;
-  FILETIME ft;
-  ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
-  ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-  return SetWriteTime(path_ + name, ft);
-}
-
-bool ExtractFolder::SetTimeDos(const std::string& name, std::uint32_t dos) {
-  FILETIME local, utc;
-  if (!::DosDateTimeToFileTime(static_cast<WORD>(dos >> 16), static_cast<WORD>(dos & 0xFFFF), &local)) return Fail();
-  if (!::LocalFileTimeToFileTime(&local, &utc)) return Fail();
-  return SetWriteTime(path_ + name, utc);
 }
 
 // Each file was flushed on its own (FolderFile::Flush) and each rename is

@@ -97,6 +97,11 @@ TEST_F(ArchiveExtract, ExtractsEveryMemberByFileNameAlone) {
   std::map<std::string, std::string> expected = {
       {"a.txt", a}, {"b.bin", b}, {"表.txt", c}, {"keep.txt", "untouched"}};
   EXPECT_EQ(expected, Snapshot(dest_));
+  // The member's own time (Unix time at level 3), set through the open file.
+  std::int64_t unixTime = 0;
+  std::uint32_t dosTime = 0;
+  ASSERT_TRUE(os::LastWriteTime(dest_ + "b.bin", unixTime, dosTime));
+  EXPECT_EQ(0x5C000000, unixTime);
 }
 
 // The archive is the given name plus ".lzh", matched without regard to case.
@@ -337,6 +342,63 @@ TEST_F(ArchiveExtract, FileSystemFailuresRollBack) {
     os::ClearFaults();
     os::InjectFault(row.op, row.nth, row.error);
     Result r = Extract(src_ + "F", dest_);
+    os::ClearFaults();
+    EXPECT_NE(0, r.rc);
+    EXPECT_NE(std::string::npos, text::Find(r.reply, row.replyHas)) << ToUtf8(r.reply);
+    EXPECT_EQ(before, Snapshot(dest_));
+  }
+}
+
+// Members are written on a thread of their own while later ones decode.
+// Whichever step fails, at the first member, in the middle or at the last
+// (also after the blocks in flight were all full), nothing is installed,
+// no temporary file stays, and the failure is the one that came first.
+TEST_F(ArchiveExtract, WriterFailuresLeaveNothingInstalled) {
+  if (testing_support::kWindows) GTEST_SKIP() << "fault injection exists on Linux only";
+  std::vector<HandMember> members;
+  std::map<std::string, std::string> expected;
+  for (int i = 1; i <= 24; ++i) {
+    std::string name = "m" + std::to_string(i) + ".bin";
+    std::string data = MixedData(60000 + 1000 * static_cast<std::size_t>(i), static_cast<unsigned>(i));
+    members.push_back(Stored(name, data));
+    expected[name] = data;
+  }
+  std::string good = BuildArchive(members);
+  PutArchive("W.lzh", good);
+  PutArchive("C.lzh", Flip(good, good.size() - 100));  // the last member's CRC
+  PutArchive("T.lzh", good.substr(0, good.size() / 2));  // data ends in a middle member
+
+  // A clean run first: it shows how many calls of each kind an extraction makes.
+  os::ClearFaults();
+  ASSERT_EQ(0, Extract(src_ + "W", tmp_ / "clean\\").rc);
+  EXPECT_EQ(expected, Snapshot(tmp_ / "clean\\"));
+  const int writes = os::OperationCount(os::Op::Write);
+  const int closes = os::OperationCount(os::Op::Close);
+  ASSERT_GE(writes, 24);
+
+  struct Row {
+    const char* label;
+    const char* archive;
+    os::Op op;
+    int nth;  // 0: no fault
+    const char* replyHas;
+  } rows[] = {
+      {"first write", "W", os::Op::Write, 1, "m1.bin"},
+      {"middle write", "W", os::Op::Write, writes / 2, "ディスクの空き"},
+      {"last write", "W", os::Op::Write, writes, "m24.bin"},
+      {"create of the 20th", "W", os::Op::Create, 20, "m20.bin"},
+      {"last close", "W", os::Op::Close, closes, "m24.bin"},
+      {"CRC of the last", "C", os::Op::Write, 0, "CRC"},
+      {"cut in the middle", "T", os::Op::Write, 0, "途中で切れています"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    WriteFile(dest_ + "m1.bin", "old one");
+    WriteFile(dest_ + "m24.bin", "old last");
+    auto before = Snapshot(dest_);
+    os::ClearFaults();
+    if (row.nth) os::InjectFault(row.op, row.nth, os::Error::DiskFull);
+    Result r = Extract(src_ + row.archive, dest_);
     os::ClearFaults();
     EXPECT_NE(0, r.rc);
     EXPECT_NE(std::string::npos, text::Find(r.reply, row.replyHas)) << ToUtf8(r.reply);
