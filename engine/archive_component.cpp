@@ -10,7 +10,7 @@
 
 #include "engine/archive_inspect.h"
 #include "engine/archive_staging.h"
-#include "engine/archive_writer.h"
+#include "engine/staged_writer.h"
 #include "lzh/decoder.h"
 #include "os/archive_io.h"
 #include "os/os.h"

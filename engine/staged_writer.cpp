@@ -1,4 +1,4 @@
-#include "engine/archive_writer.h"
+#include "engine/staged_writer.h"
 
 #include <algorithm>
 #include <exception>
