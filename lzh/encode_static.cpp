@@ -190,6 +190,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   // `freq`); the ones after it, counted in `unitFreq`, are the newest unit,
   // which either joins that block or starts the next one.
   std::size_t pendingEnd = 0;
+  double pendingBits = -1;  // EstimateBits of `freq`, or below 0 when not yet worked out
   BlockFreq unitFreq;
   std::memset(&unitFreq, 0, sizeof unitFreq);
   auto writePending = [&](bool last) -> bool {
@@ -222,17 +223,23 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   auto placeUnit = [&](bool last) -> bool {
     std::size_t unit = s.commands.size() - pendingEnd;
     if (unit == 0 || (!last && unit < kUnitCommands)) return true;
+    double joined = -1;  // the estimate of the block the unit joins, when known
     if (pendingEnd) {
       bool split = pendingEnd + unit > kMaxBlockCommands;
       if (!split) {
         BlockFreq both;
         for (unsigned i = 0; i < kEncNc; ++i) both.c[i] = freq.c[i] + unitFreq.c[i];
         for (unsigned i = 0; i < mp.np; ++i) both.p[i] = freq.p[i] + unitFreq.p[i];
-        split = EstimateBits(both, mp.np) > EstimateBits(freq, mp.np) + EstimateBits(unitFreq, mp.np);
+        if (pendingBits < 0) pendingBits = EstimateBits(freq, mp.np);
+        const double alone = EstimateBits(unitFreq, mp.np);
+        joined = EstimateBits(both, mp.np);
+        split = joined > pendingBits + alone;
+        if (split) joined = alone;
       }
       if (split && !writePending(false)) return false;
     }
     absorbUnit();
+    pendingBits = joined;
     return true;
   };
   auto flushBlock = [&]() -> bool { return placeUnit(true) && writePending(true); };
