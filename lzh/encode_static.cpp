@@ -30,6 +30,13 @@ constexpr unsigned kParseSpan = 4096;  // positions parsed together; below the s
 // Positions are 32-bit and keep counting from member to member, so that the
 // hash heads never need clearing; before they overflow, they are shifted down.
 constexpr std::uint32_t kRebaseAt = 0xF0000000u;
+// Price of a position no path has reached yet: four equal bytes (set with
+// memset), below 2^31 so that prices compare alike as signed and unsigned.
+constexpr unsigned char kUnreachedByte = 0x3F;
+
+// Four lanes of 32 bits: SSE2 registers on x86-64, plain scalar code where
+// the target has no vector unit.
+typedef std::int32_t Lanes __attribute__((vector_size(16)));
 
 inline std::uint32_t Load32(const unsigned char* p) {
   std::uint32_t v;
@@ -311,7 +318,12 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
     price[0] = 0;
     unsigned reached = 0;
     auto reach = [&](unsigned to) {
-      for (; reached < to; ++reached) price[reached + 1] = ~0u;
+      if (reached >= to) return;
+      // A little further than asked, so that this runs once per match
+      // length rather than once per position.
+      unsigned upTo = std::min<unsigned>(to + kMaxMatch, kParseSpan + kMaxMatch);
+      std::memset(&price[reached + 1], kUnreachedByte, (upTo - reached) * sizeof price[0]);
+      reached = upTo;
     };
     unsigned n = 0;
     unsigned longLen = 0, longDist = 0;
@@ -370,12 +382,19 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       // Inside a long match found just before, the matches here are mostly
       // its continuation: a short search finds them.
       unsigned chain = p < covered ? shortChain : maxChain;
+      // Longer than `best` needs the first three bytes and the four up to
+      // index `best` equal.
+      const std::uint32_t head3Bytes = Load32(cur) & 0xFFFFFFu;
+      unsigned tail = best - 3 + (best < 3);  // best is 2 or more
+      std::uint32_t tailBytes = Load32(cur + tail);
       for (; c >= limit && chain; --chain) {
         const unsigned char* m = win + (c - base);
-        if (m[best] == cur[best] && m[0] == cur[0] && m[1] == cur[1]) {
+        if (Load32(m + tail) == tailBytes && (Load32(m) & 0xFFFFFFu) == head3Bytes) {
           unsigned len = CommonLength(m, cur, avail);
           if (len > best) {
             best = len;
+            tail = best - 3;
+            tailBytes = Load32(cur + tail);
             candLen[count] = len;
             candDist[count] = p - c;
             ++count;
@@ -396,14 +415,39 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       for (unsigned k = 0; k < count; ++k) {
         unsigned dist = candDist[k];
         unsigned dcost = here + s.posCost[detail::PositionCode(dist - 1)];
-        for (unsigned len = from; len <= candLen[k]; ++len) {
+        const unsigned top = candLen[k];
+        unsigned len = from;
+        if (len + 3 <= top) {
+          // Four lengths at a time: cost, comparison and both updates
+          // without branches.
+          const std::int32_t dc = static_cast<std::int32_t>(dcost);
+          const Lanes dcostV = {dc, dc, dc, dc};
+          const std::int32_t sd = static_cast<std::int32_t>(len << 17 | dist);
+          Lanes stepV = {sd, sd + (1 << 17), sd + (2 << 17), sd + (3 << 17)};
+          const std::int32_t four = 4 << 17;
+          const Lanes stepInc = {four, four, four, four};
+          for (; len + 3 <= top; len += 4) {
+            Lanes lc, pr, st;
+            std::memcpy(&lc, &s.lenCost[len], sizeof lc);
+            std::memcpy(&pr, &price[i + len], sizeof pr);
+            std::memcpy(&st, &step[i + len], sizeof st);
+            const Lanes cost = dcostV + lc;
+            const Lanes better = cost < pr;
+            pr = (cost & better) | (pr & ~better);
+            st = (stepV & better) | (st & ~better);
+            std::memcpy(&price[i + len], &pr, sizeof pr);
+            std::memcpy(&step[i + len], &st, sizeof st);
+            stepV += stepInc;
+          }
+        }
+        for (; len <= top; ++len) {
           unsigned cost = dcost + s.lenCost[len];
           if (cost < price[i + len]) {
             price[i + len] = cost;
             step[i + len] = len << 17 | dist;
           }
         }
-        from = candLen[k] + 1;
+        from = top + 1;
       }
     }
     // The cheapest path to n, read backwards.
