@@ -27,6 +27,7 @@ constexpr std::size_t kUnitCommands = 1024;  // commands of a unit that joins a 
 constexpr std::size_t kMaxBlockCommands = 0xFFFF - 4097;
 constexpr std::size_t kEmitBytes = 64 * 1024;
 constexpr unsigned kParseSpan = 4096;  // positions parsed together; below the smallest window
+constexpr std::uint32_t kProbeBytes = 64 * 1024;  // how far in data that does not shrink is given up on
 // Positions are 32-bit and keep counting from member to member, so that the
 // hash heads never need clearing; before they overflow, they are shifted down.
 constexpr std::uint32_t kRebaseAt = 0xF0000000u;
@@ -69,19 +70,32 @@ inline unsigned CommonLength(const unsigned char* a, const unsigned char* b, uns
 // Estimated bits of a block with these counts: the entropy of its codes plus
 // a rough price for its tables. Extra position bits are left out; they do not
 // depend on where blocks are cut.
+// x * log2(x), from a table for the small counts most symbols have.
+double XLog2X(std::uint32_t x) {
+  constexpr unsigned kTable = 1024;
+  static const std::vector<double> table = [] {
+    std::vector<double> t(kTable);
+    for (unsigned i = 1; i < kTable; ++i) t[i] = i * std::log2(static_cast<double>(i));
+    return t;
+  }();
+  return x < kTable ? table[x] : x * std::log2(static_cast<double>(x));
+}
+
 double EstimateBits(const BlockFreq& f, unsigned np) {
+  // sum of v * log2(total / v) = total * log2(total) - sum of v * log2(v)
   auto part = [](const std::uint32_t* v, unsigned n, double perUsed) {
-    double total = 0, sum = 0;
+    std::uint32_t total = 0;
+    double sum = 0;
     unsigned used = 0;
-    for (unsigned i = 0; i < n; ++i) total += v[i];
-    if (total == 0) return 0.0;
     for (unsigned i = 0; i < n; ++i) {
       if (v[i]) {
-        sum += v[i] * std::log2(total / v[i]);
+        total += v[i];
+        sum += XLog2X(v[i]);
         ++used;
       }
     }
-    return sum + used * perUsed;
+    if (total == 0) return 0.0;
+    return XLog2X(total) - sum + used * perUsed;
   };
   return 60 + part(f.c, kEncNc, 4.0) + part(f.p, np, 3.0);
 }
@@ -146,7 +160,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   // Search effort: candidates per position, a match long enough to stop
   // searching, one long enough to take without weighing alternatives, and a
   // short search inside the stretch a long match covers (all but its tail).
-  const unsigned maxChain = method == Method::Lh5 ? 24 : 32;
+  const unsigned maxChain = method == Method::Lh7 ? 32 : 24;
   const unsigned enough = 48;
   const unsigned niceLen = 64;
   const unsigned shortChain = 4, coverLen = 32, coverTail = 8;
@@ -311,6 +325,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   unsigned candDist[kMaxMatch + 1];
   bool done = false;
   std::uint32_t covered = 0;  // positions below this lie inside a long match
+  std::uint32_t coverEnd = 0, coverDist = 0;  // where that match ends, and its distance
   while (!done) {
     std::uint32_t start = pos;
     // Prices are set to "unreached" only as far as paths reach, since a long
@@ -380,8 +395,18 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       }
       if (best >= avail) c = 0;
       // Inside a long match found just before, the matches here are mostly
-      // its continuation: a short search finds them.
-      unsigned chain = p < covered ? shortChain : maxChain;
+      // its continuation: that is listed, and a short search finds others.
+      unsigned chain = maxChain;
+      if (p < covered) {
+        chain = shortChain;
+        unsigned len = std::min(coverEnd - p, avail);
+        if (len > best) {
+          best = len;
+          candLen[count] = len;
+          candDist[count] = coverDist;
+          ++count;
+        }
+      }
       // Longer than `best` needs the first three bytes and the four up to
       // index `best` equal.
       const std::uint32_t head3Bytes = Load32(cur) & 0xFFFFFFu;
@@ -403,7 +428,11 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
         }
         c = prev[c & kPrevMask];
       }
-      if (best >= coverLen && p + best > covered) covered = p + best - coverTail;
+      if (best >= coverLen && p + best > covered) {
+        covered = p + best - coverTail;
+        coverEnd = p + best;
+        coverDist = candDist[count - 1];
+      }
       if (best >= niceLen) {
         n = i;
         longLen = best;
@@ -478,6 +507,14 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
     if (s.commands.size() - pendingEnd >= kUnitCommands) {
       if (!placeUnit(false)) return r.status = EncodeStatus::WriteError, r;
       if (emitted + s.packed.size() >= giveUpAt) return r.gaveUp = true, r;
+      // Data that has not shrunk at all in its first stretch is taken to
+      // be compressed already, and given up on as early as that (when the
+      // caller stores what does not shrink).
+      const std::uint32_t consumed = pos - origin;
+      if (giveUpAt != ~std::uint64_t{0} && consumed <= kProbeBytes && consumed >= kParseSpan) {
+        if (pendingBits < 0) pendingBits = EstimateBits(freq, mp.np);
+        if (static_cast<double>(bw.Total()) + pendingBits >= 8.0 * consumed) return r.gaveUp = true, r;
+      }
     }
   }
   if (!flushBlock() || !emit(true)) return r.status = EncodeStatus::WriteError, r;
