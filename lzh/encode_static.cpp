@@ -49,6 +49,11 @@ inline std::uint32_t Hash3(const unsigned char* p) {
   return ((Load32(p) & 0xFFFFFFu) * 2654435761u) >> (32 - kHashBits);
 }
 inline std::uint32_t Hash4(const unsigned char* p) { return (Load32(p) * 2246822519u) >> (32 - kHashBits); }
+inline std::uint32_t Hash6(const unsigned char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return static_cast<std::uint32_t>(((v << 16) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+}
 
 // Length of the common prefix of a and b, at most `max`.
 inline unsigned CommonLength(const unsigned char* a, const unsigned char* b, unsigned max) {
@@ -104,11 +109,14 @@ double EstimateBits(const BlockFreq& f, unsigned np) {
 
 struct MemberEncoder::State {
   std::vector<unsigned char> window;
-  // The chains link positions whose next four bytes hash alike; head3 keeps
-  // only the newest position for each three-byte hash, the one match of
-  // length 3 worth having (the nearest).
+  // The chains link positions whose next six bytes hash alike. head3 and
+  // head4 keep only the newest position for each three- and four-byte hash:
+  // the nearest match of 3 to 5 bytes, the one of those lengths worth having.
+  // Keying the chains on six bytes keeps them short on text, where many
+  // positions share four bytes but few match further.
   std::vector<std::uint32_t> head;
   std::vector<std::uint32_t> head3;
+  std::vector<std::uint32_t> head4;
   std::vector<std::uint32_t> prev;
   std::uint32_t next = 1;  // position of the next member's first byte (0 marks an empty slot)
   std::vector<std::uint32_t> commands;
@@ -117,11 +125,15 @@ struct MemberEncoder::State {
 
   // Estimated costs in bits, from the previous block's codes.
   unsigned litCost[256];
-  unsigned lenCost[kMaxMatch + 1];
+  unsigned lenCost[kMaxMatch + 4] = {};  // 3 more, read (not used) by four-wide steps
   unsigned posCost[detail::kEncMaxNp];
   Method costMethod = Method::Unknown;  // the method the costs were learnt for
 
-  State() : head(std::size_t{1} << kHashBits, 0), head3(std::size_t{1} << kHashBits, 0), prev(kPrevMask + 1, 0) {
+  State()
+      : head(std::size_t{1} << kHashBits, 0),
+        head3(std::size_t{1} << kHashBits, 0),
+        head4(std::size_t{1} << kHashBits, 0),
+        prev(kPrevMask + 1, 0) {
     window.resize(65536 + kReadRoom + kSlack);
   }
 
@@ -142,6 +154,7 @@ struct MemberEncoder::State {
   void Rebase(std::uint32_t delta) {
     for (std::uint32_t& v : head) v = v > delta ? v - delta : 0;
     for (std::uint32_t& v : head3) v = v > delta ? v - delta : 0;
+    for (std::uint32_t& v : head4) v = v > delta ? v - delta : 0;
     for (std::uint32_t& v : prev) v = v > delta ? v - delta : 0;
   }
 };
@@ -158,16 +171,16 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   const std::uint32_t maxDist = dict - 1;
   const std::size_t cap = dict + kReadRoom;
   // Search effort: candidates per position, a match long enough to stop
-  // searching, one long enough to take without weighing alternatives, and a
-  // short search inside the stretch a long match covers (all but its tail).
-  const unsigned maxChain = method == Method::Lh7 ? 32 : 24;
-  const unsigned enough = 48;
-  const unsigned niceLen = 64;
-  const unsigned shortChain = 4, coverLen = 32, coverTail = 8;
+  // searching and take without weighing alternatives, and a short search
+  // inside the stretch a long match covers (all but its tail).
+  const unsigned maxChain = method == Method::Lh5 ? 32 : 24;
+  const unsigned niceLen = 32;
+  const unsigned shortChain = 4, coverLen = 24, coverTail = 8;
 
   if (s.next > kRebaseAt) {
     std::fill(s.head.begin(), s.head.end(), 0);
     std::fill(s.head3.begin(), s.head3.end(), 0);
+    std::fill(s.head4.begin(), s.head4.end(), 0);
     std::fill(s.prev.begin(), s.prev.end(), 0);
     s.next = 1;
   }
@@ -186,6 +199,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   unsigned char* win = s.window.data();
   std::uint32_t* head = s.head.data();
   std::uint32_t* head3 = s.head3.data();
+  std::uint32_t* head4 = s.head4.data();
   std::uint32_t* prev = s.prev.data();
   s.commands.clear();
   s.packed.clear();
@@ -276,8 +290,9 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   auto insert = [&](std::uint32_t p) {
     const unsigned char* at = win + (p - base);
     head3[Hash3(at)] = p;
-    if (p + 4 <= base + fill) {
-      std::uint32_t h = Hash4(at);
+    if (p + 4 <= base + fill) head4[Hash4(at)] = p;
+    if (p + 6 <= base + fill) {
+      std::uint32_t h = Hash6(at);
       prev[p & kPrevMask] = head[h];
       head[h] = p;
     }
@@ -318,8 +333,9 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
   // is, which keeps long runs fast.
   std::vector<std::uint32_t>& price = s.price;
   std::vector<std::uint32_t>& step = s.step;  // length << 17 | distance of the last command on the cheapest path
-  price.resize(kParseSpan + kMaxMatch + 1);
-  step.resize(kParseSpan + kMaxMatch + 1);
+  // 3 more than paths reach: four-wide steps read and rewrite them unchanged.
+  price.resize(kParseSpan + kMaxMatch + 4);
+  step.resize(kParseSpan + kMaxMatch + 4);
   std::vector<std::uint32_t>& path = s.path;
   unsigned candLen[kMaxMatch + 1];
   unsigned candDist[kMaxMatch + 1];
@@ -364,10 +380,10 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       const unsigned here = price[i];
       const unsigned lit = here + s.litCost[win[p - base]];
       reach(i + 1);
-      if (lit < price[i + 1]) {
-        price[i + 1] = lit;
-        step[i + 1] = 1u << 17;
-      }
+      // Without a branch: whether the literal wins is hard to predict.
+      const bool litWins = lit < price[i + 1];
+      price[i + 1] = litWins ? lit : price[i + 1];
+      step[i + 1] = litWins ? 1u << 17 : step[i + 1];
       if (avail < kMinMatch) continue;
       // Matches at p, each longer than the one before and farther away.
       const unsigned char* cur = win + (p - base);
@@ -386,9 +402,26 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
           count = 1;
         }
       }
-      c = 0;
       if (avail >= 4) {
         h = Hash4(cur);
+        c = head4[h];
+        head4[h] = p;
+        if (c >= limit && best < avail) {
+          const unsigned char* m = win + (c - base);
+          if (Load32(m) == Load32(cur)) {
+            unsigned len = CommonLength(m, cur, avail);
+            if (len > best) {
+              best = len;
+              candLen[count] = len;
+              candDist[count] = p - c;
+              ++count;
+            }
+          }
+        }
+      }
+      c = 0;
+      if (avail >= 6) {
+        h = Hash6(cur);
         c = head[h];
         prev[p & kPrevMask] = c;
         head[h] = p;
@@ -423,7 +456,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
             candLen[count] = len;
             candDist[count] = p - c;
             ++count;
-            if (len >= avail || len >= enough) break;
+            if (len >= avail || len >= niceLen) break;
           }
         }
         c = prev[c & kPrevMask];
@@ -445,36 +478,28 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
         unsigned dist = candDist[k];
         unsigned dcost = here + s.posCost[detail::PositionCode(dist - 1)];
         const unsigned top = candLen[k];
-        unsigned len = from;
-        if (len + 3 <= top) {
-          // Four lengths at a time: cost, comparison and both updates
-          // without branches.
-          const std::int32_t dc = static_cast<std::int32_t>(dcost);
-          const Lanes dcostV = {dc, dc, dc, dc};
-          const std::int32_t sd = static_cast<std::int32_t>(len << 17 | dist);
-          Lanes stepV = {sd, sd + (1 << 17), sd + (2 << 17), sd + (3 << 17)};
-          const std::int32_t four = 4 << 17;
-          const Lanes stepInc = {four, four, four, four};
-          for (; len + 3 <= top; len += 4) {
-            Lanes lc, pr, st;
-            std::memcpy(&lc, &s.lenCost[len], sizeof lc);
-            std::memcpy(&pr, &price[i + len], sizeof pr);
-            std::memcpy(&st, &step[i + len], sizeof st);
-            const Lanes cost = dcostV + lc;
-            const Lanes better = cost < pr;
-            pr = (cost & better) | (pr & ~better);
-            st = (stepV & better) | (st & ~better);
-            std::memcpy(&price[i + len], &pr, sizeof pr);
-            std::memcpy(&step[i + len], &st, sizeof st);
-            stepV += stepInc;
-          }
-        }
-        for (; len <= top; ++len) {
-          unsigned cost = dcost + s.lenCost[len];
-          if (cost < price[i + len]) {
-            price[i + len] = cost;
-            step[i + len] = len << 17 | dist;
-          }
+        // Four lengths at a time, the lanes past `top` masked off: cost,
+        // comparison and both updates without branches.
+        const std::int32_t dc = static_cast<std::int32_t>(dcost);
+        const Lanes dcostV = {dc, dc, dc, dc};
+        const std::int32_t sd = static_cast<std::int32_t>(from << 17 | dist);
+        Lanes stepV = {sd, sd + (1 << 17), sd + (2 << 17), sd + (3 << 17)};
+        const std::int32_t four = 4 << 17;
+        const Lanes stepInc = {four, four, four, four};
+        const std::int32_t lastStep = static_cast<std::int32_t>(top << 17 | dist);
+        const Lanes lastV = {lastStep, lastStep, lastStep, lastStep};
+        for (unsigned len = from; len <= top; len += 4) {
+          Lanes lc, pr, st;
+          std::memcpy(&lc, &s.lenCost[len], sizeof lc);
+          std::memcpy(&pr, &price[i + len], sizeof pr);
+          std::memcpy(&st, &step[i + len], sizeof st);
+          const Lanes cost = dcostV + lc;
+          const Lanes better = (cost < pr) & (stepV <= lastV);
+          pr = (cost & better) | (pr & ~better);
+          st = (stepV & better) | (st & ~better);
+          std::memcpy(&price[i + len], &pr, sizeof pr);
+          std::memcpy(&step[i + len], &st, sizeof st);
+          stepV += stepInc;
         }
         from = top + 1;
       }
