@@ -27,7 +27,6 @@ constexpr std::size_t kUnitCommands = 1024;  // commands of a unit that joins a 
 constexpr std::size_t kMaxBlockCommands = 0xFFFF - 4097;
 constexpr std::size_t kEmitBytes = 64 * 1024;
 constexpr unsigned kParseSpan = 4096;  // positions parsed together; below the smallest window
-constexpr std::uint32_t kProbeBytes = 64 * 1024;  // how far in data that does not shrink is given up on
 // Positions are 32-bit and keep counting from member to member, so that the
 // hash heads never need clearing; before they overflow, they are shifted down.
 constexpr std::uint32_t kRebaseAt = 0xF0000000u;
@@ -532,11 +531,12 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
     if (s.commands.size() - pendingEnd >= kUnitCommands) {
       if (!placeUnit(false)) return r.status = EncodeStatus::WriteError, r;
       if (emitted + s.packed.size() >= giveUpAt) return r.gaveUp = true, r;
-      // Data that has not shrunk at all in its first stretch is taken to
-      // be compressed already, and given up on as early as that (when the
-      // caller stores what does not shrink).
-      const std::uint32_t consumed = pos - origin;
-      if (giveUpAt != ~std::uint64_t{0} && consumed <= kProbeBytes && consumed >= kParseSpan) {
+      // A member whose first half has not shrunk at all is taken to be
+      // compressed already and given up on there (the caller, which passes
+      // its size, stores what does not shrink). Halfway, not sooner: data
+      // that only starts repeating after a window of noise still shrinks.
+      const std::uint64_t consumed = pos - origin;
+      if (giveUpAt != ~std::uint64_t{0} && consumed >= kParseSpan && 2 * consumed >= giveUpAt) {
         if (pendingBits < 0) pendingBits = EstimateBits(freq, mp.np);
         if (static_cast<double>(bw.Total()) + pendingBits >= 8.0 * consumed) return r.gaveUp = true, r;
       }
