@@ -1,5 +1,5 @@
-// -lh5-/-lh6-/-lh7- compression of one member: a hash-chain match finder,
-// optimal parsing over bit costs estimated from the previous block's codes,
+// -lh5-/-lh6-/-lh7- compression of one member: a match finder of hash
+// chains and nearest-match tables, optimal parsing over bit costs estimated from the previous block's codes,
 // and blocks of commands cut where their statistics change.
 #include <algorithm>
 #include <cmath>
@@ -71,9 +71,6 @@ inline unsigned CommonLength(const unsigned char* a, const unsigned char* b, uns
   return max;
 }
 
-// Estimated bits of a block with these counts: the entropy of its codes plus
-// a rough price for its tables. Extra position bits are left out; they do not
-// depend on where blocks are cut.
 // x * log2(x), from a table for the small counts most symbols have.
 double XLog2X(std::uint32_t x) {
   constexpr unsigned kTable = 1024;
@@ -85,6 +82,9 @@ double XLog2X(std::uint32_t x) {
   return x < kTable ? table[x] : x * std::log2(static_cast<double>(x));
 }
 
+// Estimated bits of a block with these counts: the entropy of its codes plus
+// a rough price for its tables. Extra position bits are left out; they do not
+// depend on where blocks are cut.
 double EstimateBits(const BlockFreq& f, unsigned np) {
   // sum of v * log2(total / v) = total * log2(total) - sum of v * log2(v)
   auto part = [](const std::uint32_t* v, unsigned n, double perUsed) {

@@ -1,5 +1,6 @@
 // Code lengths for the encoder: optimal under a length limit (plain Huffman
-// when it fits, package-merge otherwise), and the canonical codes the decoders derive from them.
+// when it fits, package-merge otherwise), and the canonical codes the
+// decoders derive from them.
 #include <algorithm>
 #include <cstring>
 
