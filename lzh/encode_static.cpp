@@ -1,6 +1,7 @@
 // -lh5-/-lh6-/-lh7- compression of one member: a match finder of hash
-// chains and nearest-match tables, optimal parsing over bit costs estimated from the previous block's codes,
-// and blocks of commands cut where their statistics change.
+// chains and nearest-match tables, optimal parsing over bit costs estimated
+// from the previous block's codes, and blocks of commands cut where their
+// statistics change.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
