@@ -45,13 +45,21 @@ inline std::uint32_t Load32(const unsigned char* p) {
   return v;
 }
 
-inline std::uint32_t Hash3(const unsigned char* p) {
-  return ((Load32(p) & 0xFFFFFFu) * 2654435761u) >> (32 - kHashBits);
-}
-inline std::uint32_t Hash4(const unsigned char* p) { return (Load32(p) * 2246822519u) >> (32 - kHashBits); }
-inline std::uint32_t Hash6(const unsigned char* p) {
+inline std::uint64_t Load64(const unsigned char* p) {
   std::uint64_t v;
   std::memcpy(&v, p, 8);
+  return v;
+}
+
+// Hashes of the first 3, 4 and 6 bytes of `v`, eight bytes loaded at a
+// position (little-endian: the first byte lowest).
+inline std::uint32_t Hash3(std::uint64_t v) {
+  return ((static_cast<std::uint32_t>(v) & 0xFFFFFFu) * 2654435761u) >> (32 - kHashBits);
+}
+inline std::uint32_t Hash4(std::uint64_t v) {
+  return (static_cast<std::uint32_t>(v) * 2246822519u) >> (32 - kHashBits);
+}
+inline std::uint32_t Hash6(std::uint64_t v) {
   return static_cast<std::uint32_t>(((v << 16) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
 }
 
@@ -288,11 +296,11 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
     ++unitFreq.p[detail::PositionCode(dist - 1)];
   };
   auto insert = [&](std::uint32_t p) {
-    const unsigned char* at = win + (p - base);
-    head3[Hash3(at)] = p;
-    if (p + 4 <= base + fill) head4[Hash4(at)] = p;
+    const std::uint64_t v = Load64(win + (p - base));
+    head3[Hash3(v)] = p;
+    if (p + 4 <= base + fill) head4[Hash4(v)] = p;
     if (p + 6 <= base + fill) {
-      std::uint32_t h = Hash6(at);
+      std::uint32_t h = Hash6(v);
       prev[p & kPrevMask] = head[h];
       head[h] = p;
     }
@@ -390,12 +398,13 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       std::uint32_t limit = p - origin > maxDist ? p - maxDist : origin;
       unsigned best = kMinMatch - 1;
       unsigned count = 0;
-      std::uint32_t h = Hash3(cur);
+      const std::uint64_t cur8 = Load64(cur);
+      std::uint32_t h = Hash3(cur8);
       std::uint32_t c = head3[h];
       head3[h] = p;
       if (c >= limit) {
         const unsigned char* m = win + (c - base);
-        if (m[0] == cur[0] && m[1] == cur[1] && m[2] == cur[2]) {
+        if (((Load32(m) ^ static_cast<std::uint32_t>(cur8)) & 0xFFFFFFu) == 0) {
           best = CommonLength(m, cur, avail);
           candLen[0] = best;
           candDist[0] = p - c;
@@ -403,12 +412,14 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
         }
       }
       if (avail >= 4) {
-        h = Hash4(cur);
+        h = Hash4(cur8);
         c = head4[h];
         head4[h] = p;
-        if (c >= limit && best < avail) {
+        // A match of 4 or more from head3 is the nearest of that length
+        // already: the newest position sharing four bytes shares three.
+        if (c >= limit && best < 4) {
           const unsigned char* m = win + (c - base);
-          if (Load32(m) == Load32(cur)) {
+          if (Load32(m) == static_cast<std::uint32_t>(cur8)) {
             unsigned len = CommonLength(m, cur, avail);
             if (len > best) {
               best = len;
@@ -421,7 +432,7 @@ MemberEncoder::Result MemberEncoder::Encode(Method method, Source& src, detail::
       }
       c = 0;
       if (avail >= 6) {
-        h = Hash6(cur);
+        h = Hash6(cur8);
         c = head[h];
         prev[p & kPrevMask] = c;
         head[h] = p;
