@@ -38,9 +38,10 @@ class BitWriter {
     if (n_ >= 32) {
       n_ -= 32;
       std::uint32_t v = static_cast<std::uint32_t>(acc_ >> n_);
-      unsigned char b[4] = {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
-                            static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
-      out_.insert(out_.end(), b, b + 4);
+      out_.push_back(static_cast<unsigned char>(v >> 24));
+      out_.push_back(static_cast<unsigned char>(v >> 16));
+      out_.push_back(static_cast<unsigned char>(v >> 8));
+      out_.push_back(static_cast<unsigned char>(v));
     }
   }
   // Writes the whole bytes held back; up to 7 bits stay pending.

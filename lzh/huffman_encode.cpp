@@ -1,5 +1,6 @@
-// Code lengths for the encoder: optimal under a length limit (package-merge),
-// and the canonical codes the decoders derive from them.
+// Code lengths for the encoder: optimal under a length limit (plain Huffman
+// when it fits, package-merge otherwise), and the canonical codes the
+// decoders derive from them.
 #include <algorithm>
 #include <cstring>
 
@@ -7,6 +8,39 @@
 
 namespace lzh {
 namespace detail {
+
+namespace {
+
+// Plain Huffman lengths (two queues over the sorted symbols); true when none
+// exceeds `maxLen`, in which case they are optimal under the limit too and
+// package-merge is not needed. Leaves `len` untouched otherwise.
+bool UnlimitedFits(const std::uint32_t* freq, const std::vector<unsigned>& syms, unsigned maxLen, unsigned char* len) {
+  const std::size_t m = syms.size();
+  std::vector<std::uint64_t> weight(2 * m - 1);
+  std::vector<std::uint32_t> parent(2 * m - 1);
+  for (std::size_t i = 0; i < m; ++i) weight[i] = freq[syms[i]];
+  std::size_t leaf = 0, inner = m;
+  auto smallest = [&](std::size_t made) {
+    if (leaf < m && (inner == made || weight[leaf] <= weight[inner])) return leaf++;
+    return inner++;
+  };
+  for (std::size_t k = m; k < 2 * m - 1; ++k) {
+    std::size_t a = smallest(k);
+    std::size_t b = smallest(k);
+    weight[k] = weight[a] + weight[b];
+    parent[a] = parent[b] = static_cast<std::uint32_t>(k);
+  }
+  // Depths from the root down, reusing `weight`.
+  weight[2 * m - 2] = 0;
+  for (std::size_t k = 2 * m - 2; k-- > 0;) {
+    weight[k] = weight[parent[k]] + 1;
+    if (k < m && weight[k] > maxLen) return false;
+  }
+  for (std::size_t i = 0; i < m; ++i) len[syms[i]] = static_cast<unsigned char>(weight[i]);
+  return true;
+}
+
+}  // namespace
 
 void LimitedLengths(const std::uint32_t* freq, unsigned n, unsigned maxLen, unsigned char* len) {
   std::memset(len, 0, n);
@@ -20,6 +54,7 @@ void LimitedLengths(const std::uint32_t* freq, unsigned n, unsigned maxLen, unsi
     return;
   }
   std::stable_sort(syms.begin(), syms.end(), [&](unsigned a, unsigned b) { return freq[a] < freq[b]; });
+  if (UnlimitedFits(freq, syms, maxLen, len)) return;
 
   // A node is a leaf (right < 0, left = symbol) or a package of two nodes.
   struct Node {

@@ -194,6 +194,46 @@ TEST(Encoder, WindowReach) {
   }
 }
 
+// Shapes that meet the match finder's edges: period-2 data (every match its
+// own continuation), matches of only 4 or 5 bytes (found through the nearest
+// four-byte table, not the chains), a long run followed by a tail too short
+// to hash, and noise whose repeats start within the first half. The size
+// limit is what each shape must at least shrink to.
+TEST(Encoder, MatchFinderShapes) {
+  std::string tokens;  // five-byte words from a small vocabulary, one random byte apart
+  {
+    const std::string noise = Noise(4000, 11);
+    for (std::size_t i = 0; tokens.size() < 20000; ++i) {
+      tokens += noise.substr(5 * (static_cast<unsigned char>(noise[i % 4000]) % 40), 5 - i % 2);
+      tokens += noise[(i * 7 + 3) % 4000];
+    }
+  }
+  struct Row {
+    std::string what;
+    std::string data;
+    double shrinksTo;  // packed size over original size, at most
+  };
+  std::vector<Row> rows = {
+      {"period 2", Repeated(2, 50000, 12), 0.002},
+      {"short matches", tokens, 0.6},
+      {"noise then repeats", Repeated(6000, 5, 13), 0.25},
+  };
+  for (unsigned tail = 0; tail < 8; ++tail) {
+    rows.push_back({"run and tail " + std::to_string(tail), std::string(1000, 'Q') + Noise(tail, tail), 0.05});
+  }
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (lzh::Method method : {lzh::Method::Lh5, lzh::Method::Lh6, lzh::Method::Lh7}) {
+      std::string archive = MakeArchive({{"s.bin", row.data}}, method, 2, true);
+      lzh::Status final;
+      auto decoded = DecodeAll(archive, final);
+      ASSERT_EQ(1u, decoded.size());
+      EXPECT_TRUE(decoded[0].data == row.data);
+      EXPECT_LE(decoded[0].member.packedSize, row.shrinksTo * row.data.size());
+    }
+  }
+}
+
 class FailingSource : public lzh::Source {
  public:
   long long Read(void*, std::size_t) override { return -1; }
