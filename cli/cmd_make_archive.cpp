@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "engine/archive_files.h"
+#include "engine/archive_lanes.h"
 #include "lzh/encoder.h"
 #include "os/os.h"
 #include "text/cp932.h"
@@ -175,31 +175,21 @@ int MakeArchive(const cli::Args& args) {
     cli::PrintLine("cannot create " + target, stderr);
     return 1;
   }
-  engine::FileArchiveOutput output(file);
-  lzh::ArchiveWriter writer(output, options);
-  std::uint64_t original = 0, packed = 0;
-  auto fail = [&](const std::string& message) {
+  std::vector<engine::LaneInput> members;
+  for (const Entry& e : entries) members.push_back({MemberOf(e), e.source});
+  const engine::LaneResult r = engine::WriteArchiveInLanes(file, options, members);
+  if (!r.ok || !file.Close()) {
+    std::string message = "cannot write " + target;
+    if (!r.ok && r.failedMember < entries.size()) {
+      const std::string& source = entries[r.failedMember].source;
+      message = r.openFailed ? "cannot open " + source : source + ": " + lzh::EncodeStatusName(r.status);
+    }
     cli::PrintLine(message, stderr);
     file.Close();
     os::RemoveFile(target);
     return 1;
-  };
-  for (const Entry& e : entries) {
-    lzh::AddedMember added;
-    lzh::EncodeStatus s;
-    if (e.directory) {
-      s = writer.Add(MemberOf(e), nullptr, &added);
-    } else {
-      os::InputFile in;
-      if (!in.Open(e.source)) return fail("cannot open " + e.source);
-      engine::FileEncodeSource source(in);
-      s = writer.Add(MemberOf(e), &source, &added);
-    }
-    if (s != lzh::EncodeStatus::Ok) return fail(e.source + ": " + lzh::EncodeStatusName(s));
-    original += added.originalSize;
-    packed += added.packedSize;
   }
-  if (writer.Finish() != lzh::EncodeStatus::Ok || !file.Close()) return fail("cannot write " + target);
+  const std::uint64_t original = r.original, packed = r.packed;
   std::uint64_t permille = original ? packed * 1000 / original : 1000;
   cli::PrintLine(std::to_string(entries.size()) + " members, " + std::to_string(original) + " bytes packed to " +
                  std::to_string(packed) + " (" + std::to_string(permille / 10) + "." + std::to_string(permille % 10) +
