@@ -92,17 +92,22 @@ std::string BuildHeader(const NewMember& member, int level, const std::string& m
     AddExt(area, type, data);
     sizes.push_back(data.size() + 3);
   };
-
-  std::string h;
-  if (level == 2) {
-    ext(0x00, std::string(2, '\0'));  // header CRC, filled in last
-    if (!member.directory) ext(0x01, name);
+  // The folder and the attributes (when not the usual 0x20) go into extended
+  // headers at both levels.
+  auto folderAndAttributes = [&]() {
     if (!folder.empty()) ext(0x02, folder);
     if (attributes != 0x20) {
       std::string a;
       Put16(a, attributes);
       ext(0x40, a);
     }
+  };
+
+  std::string h;
+  if (level == 2) {
+    ext(0x00, std::string(2, '\0'));  // header CRC, filled in last
+    if (!member.directory) ext(0x01, name);
+    folderAndAttributes();
     LinkExts(area, sizes);
     std::size_t total = 26 + area.size();
     // A size whose low byte is 0 would read as the end marker.
@@ -131,12 +136,7 @@ std::string BuildHeader(const NewMember& member, int level, const std::string& m
     ext(0x01, name);
     baseName.clear();
   }
-  if (!folder.empty()) ext(0x02, folder);
-  if (attributes != 0x20) {
-    std::string a;
-    Put16(a, attributes);
-    ext(0x40, a);
-  }
+  folderAndAttributes();
   LinkExts(area, sizes);
   if (packed + area.size() > 0xFFFFFFFFu) return std::string();
   std::string base;
