@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "engine/archive_files.h"
 #include "engine/archive_lanes.h"
 #include "lzh/encoder.h"
 #include "os/os.h"
@@ -17,11 +18,7 @@ const cli::Command kArchive = {
     "archive", "archive OUT.lzh FILE|FOLDER... [--method lh5|lh6|lh7] [--level 1|2]  (make an LZH archive)",
     MakeArchive};
 
-struct Entry {
-  std::string source;  // path on disk
-  std::string name;    // path in the archive
-  bool directory = false;
-};
+using Entry = engine::FolderMember;
 
 // A path with '/' made '\', "." components and doubled separators dropped,
 // for telling whether an input is the archive being written.
@@ -46,51 +43,12 @@ std::string Normalized(const std::string& path) {
   return text::UpperAscii(out);
 }
 
-std::string WithSeparator(const std::string& folder) {
-  std::size_t last = text::FindLastSeparator(folder);
-  return last != std::string::npos && last + 1 == folder.size() ? folder : folder + '\\';
-}
-
 std::string BaseName(const std::string& path) {
   std::string p = path;
   std::size_t last;
   while ((last = text::FindLastSeparator(p)) != std::string::npos && last + 1 == p.size() && p.size() > 1) p.pop_back();
   last = text::FindLastSeparator(p);
   return last == std::string::npos ? p : p.substr(last + 1);
-}
-
-// Adds the contents of `folder` under the archive path `prefix`, sorted by
-// name; an empty folder becomes a folder member so that it is kept.
-void Walk(const std::string& folder, const std::string& prefix, std::vector<Entry>& out) {
-  std::vector<os::FindEntry> found = os::FindFiles(WithSeparator(folder) + "*");
-  std::sort(found.begin(), found.end(), [](const os::FindEntry& a, const os::FindEntry& b) { return a.name < b.name; });
-  std::size_t before = out.size();
-  for (const os::FindEntry& e : found) {
-    if (e.name == "." || e.name == "..") continue;
-    std::string source = WithSeparator(folder) + e.name;
-    if (e.directory) {
-      Walk(source, prefix + e.name + '\\', out);
-    } else {
-      out.push_back({source, prefix + e.name, false});
-    }
-  }
-  if (out.size() == before && !prefix.empty()) out.push_back({folder, prefix, true});
-}
-
-lzh::NewMember MemberOf(const Entry& e) {
-  lzh::NewMember m;
-  m.path = e.name;
-  m.directory = e.directory;
-  std::int64_t unixTime = 0;
-  std::uint32_t dosTime = 0;
-  if (os::LastWriteTime(e.source, unixTime, dosTime)) {
-    m.unixTime = unixTime;
-    m.dosTime = dosTime;
-  }
-  std::uint32_t attributes = 0;
-  // Read-only, hidden and system travel with the file; archive is always set.
-  m.attributes = 0x20 | (os::GetAttributes(e.source, attributes) ? (attributes & 0x07) : 0);
-  return m;
 }
 
 int MakeArchive(const cli::Args& args) {
@@ -136,7 +94,7 @@ int MakeArchive(const cli::Args& args) {
       return 1;
     }
     if (os::IsDirectory(in)) {
-      Walk(in, "", entries);
+      engine::ListFolderMembers(in, "", entries);
     } else {
       entries.push_back({in, BaseName(in), false});
     }
@@ -176,7 +134,7 @@ int MakeArchive(const cli::Args& args) {
     return 1;
   }
   std::vector<engine::LaneInput> members;
-  for (const Entry& e : entries) members.push_back({MemberOf(e), e.source});
+  for (const Entry& e : entries) members.push_back({engine::MemberFromFile(e.source, e.name, e.directory), e.source});
   const engine::LaneResult r = engine::WriteArchiveInLanes(file, options, members);
   if (!r.ok || !file.Close()) {
     std::string message = "cannot write " + target;

@@ -1,9 +1,11 @@
-// Files as the LZH encoder's input and the archive writer's output, for the
-// tools that make archives (brelix-cli archive, pack).
+// Files and folders as the LZH encoder's input and the archive writer's
+// output, for the tools that make archives (brelix-cli archive, pack).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "lzh/encoder.h"
 #include "os/os.h"
@@ -34,5 +36,21 @@ class FileArchiveOutput : public lzh::Output {
  private:
   os::OutputFile& file_;
 };
+
+// One member to be made from the file system.
+struct FolderMember {
+  std::string source;  // the file or folder on disk
+  std::string name;    // its path in the archive; a folder's ends with '\'
+  bool directory = false;
+};
+
+// Appends the contents of `folder` under the archive path `prefix`, sorted
+// by name, subfolders followed; an empty subfolder becomes a folder member
+// so that it is kept.
+void ListFolderMembers(const std::string& folder, const std::string& prefix, std::vector<FolderMember>& out);
+
+// The header fields of a member made from `path`: its last-write time, and
+// its read-only, hidden and system attributes (archive is always set).
+lzh::NewMember MemberFromFile(const std::string& path, const std::string& name, bool directory);
 
 }  // namespace engine

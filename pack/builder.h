@@ -7,9 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/archive_files.h"
+#include "lzh/encoder.h"
 #include "os/os.h"
 #include "pack/pack.h"
 #include "pack/pack_internal.h"
@@ -52,12 +55,37 @@ struct RecordOut {
   std::string into;
 };
 
+// The members' output: the scratch file, one member after another (each
+// header and data; no end marker).
+class ScratchOutput : public lzh::Output {
+ public:
+  explicit ScratchOutput(os::OutputFile& file) : file_(file) {}
+  bool Write(const void* data, std::size_t size) override {
+    pos_ += size;
+    return file_.Write(data, size);
+  }
+  bool Seek(std::uint64_t offset) override {
+    pos_ = offset;
+    return file_.Seek(offset);
+  }
+  bool Truncate() override { return file_.Truncate(); }
+  // After a member: where it ends.
+  std::uint64_t Position() const { return pos_; }
+
+ private:
+  os::OutputFile& file_;
+  std::uint64_t pos_ = 0;
+};
+
 class Builder {
  public:
   Builder(const std::string& sourceDir, const std::string& outputDir, const Options& options, Outcome& outcome)
       : source_(text::WithTrailingSeparator(sourceDir)), output_(outputDir), options_(options), outcome_(outcome) {
     while (output_.size() > 1 && text::EndsWithSeparator(output_)) output_.pop_back();
   }
+
+  Builder(const Builder&) = delete;
+  Builder& operator=(const Builder&) = delete;
 
   void Run();
 
@@ -67,15 +95,8 @@ class Builder {
 
   // ---- encoding (encode.cpp) --------------------------------------------------
 
-  // Every file below `folder` (relative to the source folder), sorted by
-  // name, under names relative to it; an empty subfolder as a folder member.
-  void Walk(const std::string& folder, const std::string& prefix, std::vector<std::pair<std::string, std::string>>& out,
-            std::vector<std::string>& emptyFolders);
-  lzh::NewMember MemberOf(const std::string& path, const std::string& name, bool directory);
-
-  // Encodes one member alone into the scratch file, where its end marker is
-  // overwritten by the next member.
-  bool EncodeOne(const std::string& rel, const std::string& name, bool directory, Blob& blob);
+  // Encodes one member into the scratch file.
+  bool EncodeOne(const engine::FolderMember& m, Blob& blob);
 
   struct Archive {
     std::string name;  // medium base name (START2, PROG)
@@ -123,7 +144,8 @@ class Builder {
   std::string staging_;
   std::string scratchPath_;
   os::OutputFile scratch_;
-  std::uint64_t scratchEnd_ = 0;
+  std::unique_ptr<ScratchOutput> scratchOut_;
+  std::unique_ptr<lzh::ArchiveWriter> writer_;
   os::InputFile scratchIn_;
 };
 

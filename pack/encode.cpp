@@ -1,6 +1,7 @@
-// Every member of every archive encoded alone into one scratch file beside
-// the output, so that sizes are known before the layout and memory does not
-// grow with the medium.
+// Every member of every archive encoded into one scratch file beside the
+// output, so that sizes are known before the layout and memory does not grow
+// with the medium. Level 2 headers stand alone, so any run of members makes
+// an archive once the end marker follows.
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -15,109 +16,34 @@
 #include "text/cp932.h"
 
 namespace pack {
-namespace {
-
-// The encoder's output into the scratch file from `base` on: the encoder
-// sees an archive starting at 0.
-class ScratchOutput : public lzh::Output {
- public:
-  ScratchOutput(os::OutputFile& file, std::uint64_t base) : file_(file), base_(base) {}
-  bool Write(const void* data, std::size_t size) override {
-    pos_ += size;
-    return file_.Write(data, size);
-  }
-  bool Seek(std::uint64_t offset) override {
-    pos_ = offset;
-    return file_.Seek(base_ + offset);
-  }
-  bool Truncate() override { return file_.Truncate(); }
-  std::uint64_t Position() const { return pos_; }
-
- private:
-  os::OutputFile& file_;
-  std::uint64_t base_;
-  std::uint64_t pos_ = 0;
-};
-
-std::string Shown(const std::string& relative) {
-  std::string out;
-  for (std::size_t i = 0; i < relative.size();) {
-    std::size_t n = text::CharLength(relative, i);
-    out += n == 1 && relative[i] == '\\' ? std::string("/") : relative.substr(i, n);
-    i += n;
-  }
-  return out;
-}
-
-}  // namespace
 
 // ---- encoding -------------------------------------------------------------
-// Every file below `folder` (relative to the source folder), sorted by
-// name, under names relative to it; an empty subfolder as a folder member.
-void Builder::Walk(const std::string& folder, const std::string& prefix,
-                   std::vector<std::pair<std::string, std::string>>& out, std::vector<std::string>& emptyFolders) {
-  const std::string dir = text::WithTrailingSeparator(source_ + folder);
-  std::vector<os::FindEntry> found = os::FindFiles(dir + "*");
-  std::sort(found.begin(), found.end(), [](const os::FindEntry& a, const os::FindEntry& b) { return a.name < b.name; });
-  std::size_t before = out.size();
-  for (const os::FindEntry& e : found) {
-    if (e.name == "." || e.name == "..") continue;
-    const std::string rel = text::WithTrailingSeparator(folder) + e.name;
-    if (e.directory) {
-      Walk(rel, prefix + e.name + '\\', out, emptyFolders);
-    } else {
-      out.emplace_back(rel, prefix + e.name);
-    }
-  }
-  if (out.size() == before && !prefix.empty()) emptyFolders.push_back(prefix);
-}
-
-lzh::NewMember Builder::MemberOf(const std::string& path, const std::string& name, bool directory) {
-  lzh::NewMember m;
-  m.path = name;
-  m.directory = directory;
-  std::int64_t unixTime = 0;
-  std::uint32_t dosTime = 0;
-  if (os::LastWriteTime(path, unixTime, dosTime)) {
-    m.unixTime = unixTime;
-    m.dosTime = dosTime;
-  }
-  std::uint32_t attributes = 0;
-  m.attributes = 0x20 | (os::GetAttributes(path, attributes) ? (attributes & 0x07) : 0);
-  return m;
-}
-
-// Encodes one member alone into the scratch file, where its end marker is
-// overwritten by the next member.
-bool Builder::EncodeOne(const std::string& rel, const std::string& name, bool directory, Blob& blob) {
-  lzh::EncodeOptions eo;
-  eo.method = options_.method;
-  eo.level = 2;
-  ScratchOutput out(scratch_, scratchEnd_);
-  lzh::ArchiveWriter writer(out, eo);
-  const std::string path = source_ + rel;
+// Encodes one member into the scratch file after the ones before it. One
+// encoder serves every member, as in an archive of their own.
+bool Builder::EncodeOne(const engine::FolderMember& m, Blob& blob) {
+  const std::string shown = text::ShownPath(m.source.substr(source_.size()), '/');
+  const std::uint64_t start = scratchOut_->Position();
+  const lzh::NewMember member = engine::MemberFromFile(m.source, m.name, m.directory);
   lzh::EncodeStatus s;
-  if (directory) {
-    s = writer.Add(MemberOf(path, name, true), nullptr);
+  if (m.directory) {
+    s = writer_->Add(member, nullptr);
   } else {
     os::InputFile in;
-    if (!in.Open(path)) {
-      Fail(Shown(rel), 0, "読めません。", "cannot be read.");
+    if (!in.Open(m.source)) {
+      Fail(shown, 0, "読めません。", "cannot be read.");
       return false;
     }
     engine::FileEncodeSource src(in);
-    s = writer.Add(MemberOf(path, name, false), &src);
+    s = writer_->Add(member, &src);
   }
-  if (s == lzh::EncodeStatus::Ok) s = writer.Finish();
   if (s != lzh::EncodeStatus::Ok) {
-    Fail(Shown(rel), 0, std::string("書庫に入れられません: ") + lzh::EncodeStatusName(s),
+    Fail(shown, 0, std::string("書庫に入れられません: ") + lzh::EncodeStatusName(s),
          std::string("cannot be archived: ") + lzh::EncodeStatusName(s));
     return false;
   }
-  blob.shown = Shown(rel);
-  blob.offset = scratchEnd_;
-  blob.size = out.Position() - 1;
-  scratchEnd_ += blob.size;
+  blob.shown = shown;
+  blob.offset = start;
+  blob.size = scratchOut_->Position() - start;
   return true;
 }
 
@@ -127,36 +53,34 @@ bool Builder::EncodeFolder(const std::string& folder, int line, Archive& archive
     Fail(kSourceFile, line, "フォルダ " + folder + " がありません。", "the folder " + folder + " is missing.");
     return false;
   }
-  std::vector<std::pair<std::string, std::string>> files;
-  std::vector<std::string> emptyFolders;
-  Walk(folder, "", files, emptyFolders);
-  if (files.empty() && emptyFolders.empty()) {
+  std::vector<engine::FolderMember> members;
+  engine::ListFolderMembers(dir, "", members);
+  // The files first, then the empty folders.
+  std::stable_partition(members.begin(), members.end(), [](const engine::FolderMember& m) { return !m.directory; });
+  if (members.empty()) {
     Fail(kSourceFile, line, "フォルダ " + folder + " にファイルがありません。", "the folder " + folder + " holds no file.");
     return false;
   }
   bool ok = true;
   std::set<std::string> names;
-  for (const auto& f : files) {
+  for (const engine::FolderMember& f : members) {
+    if (f.directory) continue;
+    const std::string shown = text::ShownPath(f.source.substr(source_.size()), '/');
     // A name the file system gave that code page 932 cannot hold arrives
     // with '?', which no Windows file name contains.
-    if (text::FindChar(f.second, '?') != std::string::npos) {
-      Fail(Shown(f.first), 0, "名前をシフトJIS（コードページ932）で表せません。", "its name cannot be represented in code page 932.");
+    if (text::FindChar(f.name, '?') != std::string::npos) {
+      Fail(shown, 0, "名前をシフトJIS（コードページ932）で表せません。", "its name cannot be represented in code page 932.");
       ok = false;
-    } else if (!names.insert(text::UpperAscii(f.second)).second) {
-      Fail(Shown(f.first), 0, "大文字小文字だけが違う同名のファイルがあります（Windows では同じ名前です）。",
+    } else if (!names.insert(text::UpperAscii(f.name)).second) {
+      Fail(shown, 0, "大文字小文字だけが違う同名のファイルがあります（Windows では同じ名前です）。",
            "another file has the same name but for letter case (one name on Windows).");
       ok = false;
     }
   }
   if (!ok) return false;
-  for (const auto& f : files) {
+  for (const engine::FolderMember& m : members) {
     Blob b;
-    if (!EncodeOne(f.first, f.second, false, b)) return false;
-    archive.blobs.push_back(std::move(b));
-  }
-  for (const std::string& d : emptyFolders) {
-    Blob b;
-    if (!EncodeOne(folder + '\\' + d, d, true, b)) return false;
+    if (!EncodeOne(m, b)) return false;
     archive.blobs.push_back(std::move(b));
   }
   return true;
@@ -167,6 +91,11 @@ bool Builder::Encode() {
     Fail(output_, 0, "作業ファイルを作れません。", "cannot create a work file beside the output.");
     return false;
   }
+  lzh::EncodeOptions eo;
+  eo.method = options_.method;
+  eo.level = 2;
+  scratchOut_ = std::make_unique<ScratchOutput>(scratch_);
+  writer_ = std::make_unique<lzh::ArchiveWriter>(*scratchOut_, eo);
   std::vector<int> indexes = SelectableIndexes(plan_);
   encoded_.resize(plan_.items.size());
   bool ok = true;
