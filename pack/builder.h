@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,25 +54,25 @@ struct RecordOut {
   std::string into;
 };
 
-// The members' output: the scratch file, one member after another (each
-// header and data; no end marker).
+// The encoder's output into the scratch file from `base` on: the encoder
+// sees an archive starting at 0.
 class ScratchOutput : public lzh::Output {
  public:
-  explicit ScratchOutput(os::OutputFile& file) : file_(file) {}
+  ScratchOutput(os::OutputFile& file, std::uint64_t base) : file_(file), base_(base) {}
   bool Write(const void* data, std::size_t size) override {
     pos_ += size;
     return file_.Write(data, size);
   }
   bool Seek(std::uint64_t offset) override {
     pos_ = offset;
-    return file_.Seek(offset);
+    return file_.Seek(base_ + offset);
   }
   bool Truncate() override { return file_.Truncate(); }
-  // After a member: where it ends.
   std::uint64_t Position() const { return pos_; }
 
  private:
   os::OutputFile& file_;
+  std::uint64_t base_;
   std::uint64_t pos_ = 0;
 };
 
@@ -95,7 +94,8 @@ class Builder {
 
   // ---- encoding (encode.cpp) --------------------------------------------------
 
-  // Encodes one member into the scratch file.
+  // Encodes one member alone into the scratch file, where its end marker is
+  // overwritten by the next member.
   bool EncodeOne(const engine::FolderMember& m, Blob& blob);
 
   struct Archive {
@@ -144,8 +144,7 @@ class Builder {
   std::string staging_;
   std::string scratchPath_;
   os::OutputFile scratch_;
-  std::unique_ptr<ScratchOutput> scratchOut_;
-  std::unique_ptr<lzh::ArchiveWriter> writer_;
+  std::uint64_t scratchEnd_ = 0;
   os::InputFile scratchIn_;
 };
 

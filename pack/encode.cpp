@@ -1,7 +1,6 @@
-// Every member of every archive encoded into one scratch file beside the
-// output, so that sizes are known before the layout and memory does not grow
-// with the medium. Level 2 headers stand alone, so any run of members makes
-// an archive once the end marker follows.
+// Every member of every archive encoded alone into one scratch file beside
+// the output, so that sizes are known before the layout and memory does not
+// grow with the medium.
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -18,15 +17,19 @@
 namespace pack {
 
 // ---- encoding -------------------------------------------------------------
-// Encodes one member into the scratch file after the ones before it. One
-// encoder serves every member, as in an archive of their own.
+// Each member is encoded on its own, with a fresh encoder: on many small
+// files that compresses better than costs carried from member to member.
 bool Builder::EncodeOne(const engine::FolderMember& m, Blob& blob) {
   const std::string shown = text::ShownPath(m.source.substr(source_.size()), '/');
-  const std::uint64_t start = scratchOut_->Position();
+  lzh::EncodeOptions eo;
+  eo.method = options_.method;
+  eo.level = 2;
+  ScratchOutput out(scratch_, scratchEnd_);
+  lzh::ArchiveWriter writer(out, eo);
   const lzh::NewMember member = engine::MemberFromFile(m.source, m.name, m.directory);
   lzh::EncodeStatus s;
   if (m.directory) {
-    s = writer_->Add(member, nullptr);
+    s = writer.Add(member, nullptr);
   } else {
     os::InputFile in;
     if (!in.Open(m.source)) {
@@ -34,16 +37,18 @@ bool Builder::EncodeOne(const engine::FolderMember& m, Blob& blob) {
       return false;
     }
     engine::FileEncodeSource src(in);
-    s = writer_->Add(member, &src);
+    s = writer.Add(member, &src);
   }
+  if (s == lzh::EncodeStatus::Ok) s = writer.Finish();
   if (s != lzh::EncodeStatus::Ok) {
     Fail(shown, 0, std::string("書庫に入れられません: ") + lzh::EncodeStatusName(s),
          std::string("cannot be archived: ") + lzh::EncodeStatusName(s));
     return false;
   }
   blob.shown = shown;
-  blob.offset = start;
-  blob.size = scratchOut_->Position() - start;
+  blob.offset = scratchEnd_;
+  blob.size = out.Position() - 1;
+  scratchEnd_ += blob.size;
   return true;
 }
 
@@ -91,11 +96,7 @@ bool Builder::Encode() {
     Fail(output_, 0, "作業ファイルを作れません。", "cannot create a work file beside the output.");
     return false;
   }
-  lzh::EncodeOptions eo;
-  eo.method = options_.method;
-  eo.level = 2;
-  scratchOut_ = std::make_unique<ScratchOutput>(scratch_);
-  writer_ = std::make_unique<lzh::ArchiveWriter>(*scratchOut_, eo);
+
   std::vector<int> indexes = SelectableIndexes(plan_);
   encoded_.resize(plan_.items.size());
   bool ok = true;
