@@ -4,23 +4,28 @@
 
 namespace engine {
 
-ArchiveFileReader::ArchiveFileReader(os::InputFile& file) : file_(file), size_(file.Size()) {}
+ArchiveFileReader::ArchiveFileReader(os::InputFile& file) : ArchiveFileReader(file, file.Size(), 0, ~std::uint64_t{0}) {}
+
+ArchiveFileReader::ArchiveFileReader(os::InputFile& file, long long fileSize, std::uint64_t start, std::uint64_t length)
+    : file_(file), size_(fileSize), end_(size_ < 0 ? ~std::uint64_t{0} : static_cast<std::uint64_t>(size_)) {
+  pos_ = start < end_ ? start : end_;
+  if (length < end_ - pos_) end_ = pos_ + length;
+}
 
 long long ArchiveFileReader::Read(void* buffer, std::size_t size) {
-  long long n = file_.Read(buffer, size);
+  if (size > end_ - pos_) size = static_cast<std::size_t>(end_ - pos_);
+  if (size == 0) return 0;
+  long long n = file_.ReadAt(buffer, size, pos_);
   if (n > 0) pos_ += static_cast<std::uint64_t>(n);
   return n;
 }
 
 long long ArchiveFileReader::Skip(std::uint64_t size) {
+  // An unknown size: read and discard, so the count skipped stays true.
   if (size_ < 0) return lzh::Reader::Skip(size);
-  std::uint64_t end = static_cast<std::uint64_t>(size_);
-  std::uint64_t target = pos_ + size < end && pos_ + size >= pos_ ? pos_ + size : end;
-  if (target < pos_) target = pos_;
-  if (!file_.Seek(target)) return -1;
-  long long skipped = static_cast<long long>(target - pos_);
-  pos_ = target;
-  return skipped;
+  std::uint64_t n = size < end_ - pos_ ? size : end_ - pos_;
+  pos_ += n;
+  return static_cast<long long>(n);
 }
 
 MemberVerdict JudgeMember(const lzh::Member& m) {

@@ -12,11 +12,16 @@
 
 namespace engine {
 
-// An open archive file as the decoder's input; skipping seeks instead of
-// reading.
+// An open archive file as the decoder's input; skipping moves a position of
+// its own instead of reading. Reads go by position and leave the file's own
+// position alone, so several readers over one file may work at once, each
+// on its own thread: one walks the headers while others decode members.
 class ArchiveFileReader : public lzh::Reader {
  public:
   explicit ArchiveFileReader(os::InputFile& file);
+  // The `length` bytes from `start` on (fewer where the file ends first),
+  // for a file of `fileSize` bytes (-1: unknown) as Size() gave it.
+  ArchiveFileReader(os::InputFile& file, long long fileSize, std::uint64_t start, std::uint64_t length);
   long long Read(void* buffer, std::size_t size) override;
   long long Skip(std::uint64_t size) override;
   // The file's size, or -1 when unknown.
@@ -26,6 +31,7 @@ class ArchiveFileReader : public lzh::Reader {
   os::InputFile& file_;
   long long size_;
   std::uint64_t pos_ = 0;
+  std::uint64_t end_;  // where this reader's bytes end
 };
 
 // What the extraction does with a member, judged from its header alone.

@@ -1,6 +1,7 @@
 // Parts of the operating-system door that are the same on every platform:
 // the last error, fault injection counters and the line reader.
 #include <array>
+#include <atomic>
 #include <cstring>
 
 #include "os/os.h"
@@ -11,10 +12,12 @@ namespace {
 
 thread_local Error g_lastError = Error::None;
 
+// Counted from every thread: the extraction writes on several at once. The
+// failure goes to the one operation whose count meets the mark.
 struct FaultState {
-  std::array<int, static_cast<int>(Op::Count)> counts{};
-  std::array<int, static_cast<int>(Op::Count)> failAt{};
-  std::array<Error, static_cast<int>(Op::Count)> errors{};
+  std::array<std::atomic<int>, static_cast<int>(Op::Count)> counts{};
+  std::array<std::atomic<int>, static_cast<int>(Op::Count)> failAt{};
+  std::array<std::atomic<Error>, static_cast<int>(Op::Count)> errors{};
 };
 
 FaultState& Faults() {
@@ -30,11 +33,18 @@ void SetLastError(Error e) { g_lastError = e; }
 void InjectFault(Op op, int nth, Error error) {
   FaultState& f = Faults();
   int i = static_cast<int>(op);
-  f.failAt[i] = nth > 0 ? f.counts[i] + nth : 0;
   f.errors[i] = error;
+  f.failAt[i] = nth > 0 ? f.counts[i] + nth : 0;
 }
 
-void ClearFaults() { Faults() = FaultState(); }
+void ClearFaults() {
+  FaultState& f = Faults();
+  for (int i = 0; i < static_cast<int>(Op::Count); ++i) {
+    f.counts[i] = 0;
+    f.failAt[i] = 0;
+    f.errors[i] = Error::None;
+  }
+}
 
 int OperationCount(Op op) { return Faults().counts[static_cast<int>(op)]; }
 
@@ -43,8 +53,8 @@ namespace detail {
 bool InjectedFailure(Op op) {
   FaultState& f = Faults();
   int i = static_cast<int>(op);
-  ++f.counts[i];
-  if (f.failAt[i] != 0 && f.counts[i] == f.failAt[i]) {
+  int n = ++f.counts[i];
+  if (f.failAt[i] != 0 && n == f.failAt[i]) {
     SetLastError(f.errors[i]);
     return true;
   }

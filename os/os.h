@@ -130,6 +130,10 @@ class InputFile {
   bool Open(const std::string& path, bool exclusive = false);
   // Reads up to `size` bytes; returns the count read, or -1 on an error.
   long long Read(void* buffer, std::size_t size);
+  // Reads up to `size` bytes at `offset` without using the file's own
+  // position, so that several threads may read one file at once; the count
+  // read (0 at the end), or -1 on an error.
+  long long ReadAt(void* buffer, std::size_t size, std::uint64_t offset);
   bool Seek(std::uint64_t offset);
   // Size of the open file, or -1.
   long long Size();

@@ -320,6 +320,16 @@ long long InputFile::Read(void* buffer, std::size_t size) {
   }
 }
 
+long long InputFile::ReadAt(void* buffer, std::size_t size, std::uint64_t offset) {
+  if (!impl_) return -1;
+  for (;;) {
+    ssize_t r = ::pread(impl_->fd.get(), buffer, size, static_cast<off_t>(offset));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) Fail(errno);
+    return r;
+  }
+}
+
 bool InputFile::Seek(std::uint64_t offset) {
   return impl_ && ::lseek(impl_->fd.get(), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }

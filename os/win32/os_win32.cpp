@@ -196,6 +196,23 @@ long long InputFile::Read(void* buffer, std::size_t size) {
   return got;
 }
 
+// A synchronous handle reads at the OVERLAPPED offset and waits; the file
+// pointer it moves is not used by anything reading this way.
+long long InputFile::ReadAt(void* buffer, std::size_t size, std::uint64_t offset) {
+  if (!impl_) return -1;
+  DWORD got = 0;
+  DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  if (!::ReadFile(impl_->h.get(), buffer, want, &got, &at)) {
+    if (::GetLastError() == ERROR_HANDLE_EOF) return 0;
+    Fail();
+    return -1;
+  }
+  return got;
+}
+
 bool InputFile::Seek(std::uint64_t offset) {
   if (!impl_) return false;
   LARGE_INTEGER li;
