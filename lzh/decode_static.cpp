@@ -12,6 +12,7 @@ constexpr unsigned kNt = 19;   // symbols of the table that codes the code lengt
 constexpr unsigned kCBits = 9;
 constexpr unsigned kTBits = 5;
 constexpr unsigned kPBits = 8;  // lookup width of the pre-table and the position table
+constexpr unsigned kCLookup = 10;  // lookup width of the code table
 
 // The position table in the form the decoding loop wants: for each primary
 // entry of a code of at most kPBits bits, the bits the code and its extra
@@ -80,7 +81,7 @@ bool ReadCLengths(BitReader& br, const HuffTable& pre, HuffTable& table) {
   if (n == 0) {
     unsigned c = br.Get(kCBits);
     if (c >= kNc) return false;
-    table.SetConstant(c, 10);
+    table.SetConstant(c, kCLookup);
     return true;
   }
   if (n > kNc) return false;
@@ -100,7 +101,7 @@ bool ReadCLengths(BitReader& br, const HuffTable& pre, HuffTable& table) {
     }
   }
   // Symbols from n on have no code.
-  return table.Build(len, n, 10);
+  return table.Build(len, n, kCLookup);
 }
 
 }  // namespace
@@ -126,6 +127,12 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
     unsigned char* out = w.out;
     unsigned char* stop = w.stop;
     const HuffTable::Fast ct = codes.View();
+    // The code table's primary lookup with its width as a constant: the
+    // shift needs no count register.
+    const std::uint32_t* const codeTable = ct.table;
+    auto first = [codeTable](std::uint64_t b) __attribute__((always_inline)) {
+      return codeTable[static_cast<std::size_t>(b >> (64 - kCLookup))];
+    };
     const HuffTable::Fast pt = positions.View();
     std::uint64_t fastPositions[std::size_t{1} << kPBits];
     MakeFastPositions(pt, fastPositions);
@@ -224,19 +231,19 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
           // Entries below 256 << 8 are literals with short codes, the most
           // common symbol; up to three in a row need no refill (three codes
           // of at most 16 bits fit in the 56).
-          std::uint32_t e = ct.First(buf);
+          std::uint32_t e = first(buf);
           if (e < (256u << 8)) {
             buf <<= e & 0x1F;
             count -= e & 0x1F;
             *out++ = static_cast<unsigned char>(e >> 8);
             if (--n == 0) break;
-            e = ct.First(buf);
+            e = first(buf);
             if (e < (256u << 8)) {
               buf <<= e & 0x1F;
               count -= e & 0x1F;
               *out++ = static_cast<unsigned char>(e >> 8);
               if (--n == 0) break;
-              e = ct.First(buf);
+              e = first(buf);
               if (e < (256u << 8)) {
                 buf <<= e & 0x1F;
                 count -= e & 0x1F;
@@ -255,7 +262,7 @@ Status DecodeStatic(BitReader& br, Window& w, Workspace& workspace, unsigned np,
         br.Refill();
         buf = br.buf, count = br.count, p = br.p, end = br.end;
         --left;
-        symbol(ct.First(buf));
+        symbol(first(buf));
       }
       if (bad) {
         result = Status::BadData;

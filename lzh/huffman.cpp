@@ -2,15 +2,26 @@
 
 namespace lzh {
 namespace detail {
+namespace {
+
+// Eight bytes as loaded, with the first in the low byte.
+std::uint64_t Little(std::uint64_t v) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  return __builtin_bswap64(v);
+#else
+  return v;
+#endif
+}
+
+}  // namespace
 
 bool HuffTable::Build(const unsigned char* lengths, unsigned n, unsigned bits) {
-  unsigned count[17] = {};
-  unsigned maxLen = 0;
-  for (unsigned i = 0; i < n; ++i) {
-    if (lengths[i] > 16) return false;
-    ++count[lengths[i]];
-    if (lengths[i] > maxLen) maxLen = lengths[i];
-  }
+  // Lengths over 16 are all counted in count[17], which must stay empty.
+  unsigned count[18] = {};
+  for (unsigned i = 0; i < n; ++i) ++count[std::min<unsigned>(lengths[i], 17)];
+  if (count[17]) return false;
+  unsigned maxLen = 16;
+  while (maxLen > 0 && count[maxLen] == 0) --maxLen;
   long left = 1;
   std::uint32_t used = 0;   // code space taken, in units of 2^-16
   std::size_t shortEnd = 0;  // primary entries taken by codes of `bits` bits or fewer
@@ -42,9 +53,9 @@ bool HuffTable::Build(const unsigned char* lengths, unsigned n, unsigned bits) {
 
   unsigned next[18] = {};
   for (unsigned len = 1; len <= 16; ++len) next[len + 1] = (next[len] + count[len]) << 1;
-  for (unsigned sym = 0; sym < n; ++sym) {
-    unsigned len = lengths[sym];
-    if (len == 0) continue;
+  // Symbols in order, eight lengths at a time: a mask of the nonzero ones
+  // skips the unused symbols, which are most of a small block's alphabet.
+  auto place = [&](unsigned sym, unsigned len) {
     unsigned code = next[len]++;
     std::uint32_t entry = (sym << 8) | len;
     std::uint32_t* first;
@@ -60,15 +71,29 @@ bool HuffTable::Build(const unsigned char* lengths, unsigned n, unsigned bits) {
       span = std::size_t{1} << (subBits_ - extra);
     }
     if (span >= 4) {
-      // Spans are powers of two: fill four entries per step.
-      std::uint64_t pair = entry | static_cast<std::uint64_t>(entry) << 32;
-      for (std::size_t k = 0; k < span; k += 4) {
-        std::memcpy(first + k, &pair, 8);
-        std::memcpy(first + k + 2, &pair, 8);
-      }
+      // Spans are powers of two: four entries per 16-byte store.
+      const std::uint32_t four[4] = {entry, entry, entry, entry};
+      for (std::size_t k = 0; k < span; k += 4) std::memcpy(first + k, four, 16);
     } else {
       first[0] = entry;
       first[span - 1] = entry;
+    }
+  };
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  for (unsigned base = 0; base < n; base += 8) {
+    std::uint64_t eight = 0;
+    if (n - base >= 8) {
+      std::memcpy(&eight, lengths + base, 8);
+      eight = Little(eight);
+    } else {
+      for (unsigned i = 0; base + i < n; ++i) eight |= static_cast<std::uint64_t>(lengths[base + i]) << (8 * i);
+    }
+    // The top bit of each byte: set where that length is not zero.
+    std::uint64_t nonzero = (((eight & kLow7) + kLow7) | eight) & ~kLow7;
+    while (nonzero) {
+      unsigned i = static_cast<unsigned>(__builtin_ctzll(nonzero)) >> 3;
+      nonzero &= nonzero - 1;
+      place(base + i, lengths[base + i]);
     }
   }
   return true;
