@@ -10,7 +10,7 @@
 
 #include "engine/archive_inspect.h"
 #include "engine/archive_staging.h"
-#include "engine/staged_writer.h"
+#include "engine/extract_lanes.h"
 #include "lzh/decoder.h"
 #include "os/archive_io.h"
 #include "os/os.h"
@@ -22,6 +22,7 @@ int g_quiet = 0;
 int g_replaceReadOnly = 1;
 const engine::ArchiveProgressHook* g_hook = nullptr;
 int g_delayMs = 500;
+int g_lanes = 0;  // 0: as many as the processors allow
 
 // A name as it may appear in a message box: control characters become '?'.
 std::string Shown(const std::string& s) {
@@ -89,23 +90,6 @@ class Progress {
   bool gaveUp_ = false;
 };
 
-class FileSink : public lzh::Sink {
- public:
-  FileSink(engine::StagedWriter& writer, Progress& progress, const lzh::ArchiveReader& reader, const std::string& member)
-      : writer_(writer), progress_(progress), reader_(reader), member_(member) {}
-  bool Write(const unsigned char* data, std::size_t size) override {
-    if (!writer_.Write(data, size)) return false;
-    progress_.Tick(member_, reader_.Position());
-    return true;
-  }
-
- private:
-  engine::StagedWriter& writer_;
-  Progress& progress_;
-  const lzh::ArchiveReader& reader_;
-  const std::string& member_;
-};
-
 // One extraction: the reply text of a failure is built here.
 class Extraction {
  public:
@@ -127,22 +111,14 @@ class Extraction {
     os::ExtractFolder folder;
     if (!folder.Open(dest)) return WriteFailure(dest);
 
-    engine::ArchiveFileReader reader(file);
-    lzh::ArchiveReader archive(reader);
-    Progress progress(owner_, archive_, reader.Size());
+    Progress progress(owner_, archive_, file.Size());
     engine::Staging staging(folder);
-    int members = 0;
-    bool decoded;
-    {
-      // The writer is done with the staging before it is installed or
-      // cleaned up. A write failure came before whatever stopped the
-      // decoding after it, so it is the one reported.
-      engine::StagedWriter writer(staging);
-      decoded = DecodeAll(archive, progress, writer, dest, members);
-      std::string failedName;
-      if (!writer.Finish(failedName)) return WriteFailure(dest + failedName);
-    }
-    if (!decoded) return false;
+    engine::ExtractOptions options;
+    options.lanes = g_lanes;
+    options.progress = [&progress](const std::string& member, std::uint64_t done) { progress.Tick(member, done); };
+    engine::ExtractFailure failure;
+    int members = engine::ExtractMembers(file, staging, options, failure);
+    if (failure.kind != engine::ExtractFailure::Kind::None) return Failure(failure, dest);
     if (members == 0) return Fail(Quoted(archive_) + "はLZH書庫ではありません。");
     std::string failedPath;
     switch (staging.Install(g_replaceReadOnly != 0, failedPath)) {
@@ -163,35 +139,28 @@ class Extraction {
   const std::string& reply() const { return reply_; }
 
  private:
-  // Decodes every member into the writer; false with the reply set when a
-  // member or the archive is refused.
-  bool DecodeAll(lzh::ArchiveReader& archive, Progress& progress, engine::StagedWriter& writer,
-                 const std::string& dest, int& members) {
-    for (;;) {
-      lzh::Member m;
-      lzh::Status s = archive.Next(m);
-      if (s == lzh::Status::End) return true;
-      if (s != lzh::Status::Ok) return HeaderFailure(s, members);
-      ++members;
-      engine::MemberVerdict verdict = engine::JudgeMember(m);
-      if (verdict == engine::MemberVerdict::Directory || verdict == engine::MemberVerdict::PassedOver) continue;
-      std::string shownName = m.Path();
-      if (verdict == engine::MemberVerdict::UnknownMethod) {
-        return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は未対応の圧縮形式（" +
-                    Shown(m.methodId) + "）です。");
-      }
-      if (verdict == engine::MemberVerdict::BadName) {
+  // The reply for the first failure in archive order.
+  bool Failure(const engine::ExtractFailure& f, const std::string& dest) {
+    using Kind = engine::ExtractFailure::Kind;
+    const std::string shownName = f.member.Path();
+    switch (f.kind) {
+      case Kind::Header:
+        return HeaderFailure(f.status, f.membersBefore);
+      case Kind::Refused:
+        if (f.verdict == engine::MemberVerdict::UnknownMethod) {
+          return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は未対応の圧縮形式（" +
+                      Shown(f.member.methodId) + "）です。");
+        }
         return Fail("書庫" + Quoted(archive_) + "の" + Quoted(shownName) + "は使えないファイル名です。");
-      }
-      if (writer.Failed()) return false;
-      writer.Begin(m);
-      FileSink sink(writer, progress, archive, m.name);
-      s = archive.Decode(&sink);
-      writer.End(s == lzh::Status::Ok);
-      if (s == lzh::Status::WriteError) return WriteFailure(dest + m.name);  // the writer's own report follows
-      if (s != lzh::Status::Ok) return DataFailure(s, shownName);
-      progress.Tick(m.name, archive.Position());
+      case Kind::Data:
+        return DataFailure(f.status, shownName);
+      case Kind::Write:
+        os::SetLastError(f.error);
+        return WriteFailure(dest + f.member.name);
+      case Kind::None:
+        break;
     }
+    return true;
   }
 
   // Finds the archive file, its name matched without regard to case.
@@ -295,5 +264,6 @@ namespace engine {
 
 void SetArchiveProgressHook(const ArchiveProgressHook* hook) { g_hook = hook; }
 void SetArchiveProgressDelayMs(int ms) { g_delayMs = ms; }
+void SetArchiveLanes(int lanes) { g_lanes = lanes; }
 
 }  // namespace engine

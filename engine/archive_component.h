@@ -36,5 +36,9 @@ struct ArchiveProgressHook {
 void SetArchiveProgressHook(const ArchiveProgressHook* hook);
 // How long an extraction runs before the progress display appears.
 void SetArchiveProgressDelayMs(int ms);
+// How many members are decoded at once; 0 (the default) chooses from the
+// processors there are. The files made are the same either way; one lane
+// makes every file operation in archive order (tests count on that).
+void SetArchiveLanes(int lanes);
 
 }  // namespace engine

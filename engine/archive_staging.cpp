@@ -1,5 +1,7 @@
 #include "engine/archive_staging.h"
 
+#include <atomic>
+
 #include "os/os.h"
 #include "text/cp932.h"
 
@@ -142,7 +144,7 @@ Staging::Outcome Staging::Install(bool replaceReadOnly, std::string& failedPath)
 }
 
 std::string Staging::NextName() {
-  static unsigned serial = 0;
+  static std::atomic<unsigned> serial{0};
   return "~brx" + Hex(++serial & 0xFFFFF) + ".tmp";
 }
 

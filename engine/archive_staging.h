@@ -44,7 +44,9 @@ class Staging {
   Staging(const Staging&) = delete;
   Staging& operator=(const Staging&) = delete;
 
-  // Creates a new temporary file; its name in `name`.
+  // Creates a new temporary file; its name in `name`. CreateTemp and Discard
+  // may be called from several threads at once; everything else only while
+  // no thread calls them.
   bool CreateTemp(os::FolderFile& file, std::string& name);
   // A file whose temporary copy is complete. A later member of the same name
   // replaces an earlier one, as extracting them in order would.

@@ -156,6 +156,23 @@ Status ArchiveReader::Next(Member& m) {
   return Status::Ok;
 }
 
+Status ArchiveReader::TakePacked(std::vector<unsigned char>& data) {
+  if (!pending_) return Status::BadHeader;
+  pending_ = false;
+  // Appended block by block from the input's buffer: no zero fill first.
+  data.clear();
+  std::uint64_t left = current_.packedSize;
+  while (left) {
+    const unsigned char* p;
+    std::size_t want = left < (1u << 30) ? static_cast<std::size_t>(left) : (1u << 30);
+    std::size_t got = in_.Take(&p, want);
+    if (got == 0) return in_.Failed() ? Status::ReadError : Status::Truncated;
+    data.insert(data.end(), p, p + got);
+    left -= got;
+  }
+  return Status::Ok;
+}
+
 Status ArchiveReader::Decode(Sink* sink) {
   if (!pending_) return Status::BadHeader;
   pending_ = false;

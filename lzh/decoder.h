@@ -48,6 +48,10 @@ class ArchiveReader {
   Status Next(Member& m);
   // Decodes the data of the member Next returned, at most once.
   Status Decode(Sink* sink);
+  // Instead of decoding: the packed data of the member Next returned, as
+  // stored, into `data` (to be decoded elsewhere). Truncated or ReadError
+  // when the input ends or fails first.
+  Status TakePacked(std::vector<unsigned char>& data);
   // Bytes of the archive read so far (for progress).
   std::uint64_t Position() const { return in_.Position(); }
 

@@ -31,7 +31,11 @@ long long MemoryReader::Skip(std::uint64_t size) {
   return static_cast<long long>(n);
 }
 
-Input::Input(Reader& reader) : reader_(reader), buffer_(kBufferSize) {}
+Input::Input(Reader& reader) : reader_(reader), own_(kBufferSize), buffer_(own_) {}
+
+Input::Input(Reader& reader, std::vector<unsigned char>& buffer) : reader_(reader), buffer_(buffer) {
+  if (buffer_.size() != kBufferSize) buffer_.resize(kBufferSize);
+}
 
 bool Input::Fill() {
   if (pos_ < end_) return true;

@@ -42,6 +42,9 @@ class Input {
   static constexpr std::size_t kBufferSize = 64 * 1024;
 
   explicit Input(Reader& reader);
+  // Reads through `buffer` (made kBufferSize long), which the caller may
+  // keep for the next Input, so that many small inputs allocate once.
+  Input(Reader& reader, std::vector<unsigned char>& buffer);
   Input(const Input&) = delete;
   Input& operator=(const Input&) = delete;
 
@@ -63,7 +66,8 @@ class Input {
   bool Fill();
 
   Reader& reader_;
-  std::vector<unsigned char> buffer_;
+  std::vector<unsigned char> own_;
+  std::vector<unsigned char>& buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   std::uint64_t consumedBefore_ = 0;  // bytes of the input before buffer_[0]

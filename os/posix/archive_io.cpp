@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
-#include <set>
+#include <mutex>
+#include <unordered_set>
 #include <utility>
 
 #include "os/os.h"
@@ -119,9 +120,12 @@ bool FolderFile::Close() {
 // file's permissions (its owner may write it): either the old file is
 // still there when the new one is renamed over it, or it was renamed away
 // first and its permissions were noted under the name it left.
+// CreateNew and Remove may run on several threads at once: the names they
+// note are guarded.
 struct ExtractFolder::Impl {
   Fd dir;
-  std::set<std::string> created;             // native names of the files CreateNew made
+  std::mutex mutex;
+  std::unordered_set<std::string> created;   // native names of the files CreateNew made
   std::map<std::string, mode_t> movedAway;   // native name -> permissions of the file that left it
 };
 
@@ -159,12 +163,14 @@ bool ExtractFolder::CreateNew(const std::string& name, FolderFile& file) {
   if (!fd.valid()) return Fail(errno);
   file.impl_ = std::make_unique<FolderFile::Impl>();
   file.impl_->fd = std::move(fd);
+  std::lock_guard<std::mutex> lock(impl_->mutex);
   impl_->created.insert(Native(name));
   return true;
 }
 
 bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
   if (detail::InjectedFailure(Op::Rename)) return false;
+  std::lock_guard<std::mutex> lock(impl_->mutex);
   const int dir = impl_->dir.get();
   const std::string src = Native(from), dst = Native(to);
   const bool ours = impl_->created.count(src) != 0;
@@ -200,6 +206,7 @@ bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
 bool ExtractFolder::Remove(const std::string& name) {
   if (detail::InjectedFailure(Op::Remove)) return false;
   if (::unlinkat(impl_->dir.get(), Native(name).c_str(), 0) != 0) return Fail(errno);
+  std::lock_guard<std::mutex> lock(impl_->mutex);
   impl_->created.erase(Native(name));
   return true;
 }

@@ -69,6 +69,7 @@ class ArchiveExtract : public ::testing::Test {
     os::ClearFaults();
     SetArchiveModeA(0);
     SetArchiveModeB(1);
+    engine::SetArchiveLanes(0);
   }
   void PutArchive(const std::string& name, const std::string& bytes) { WriteFile(src_ + name, bytes); }
 
@@ -228,17 +229,83 @@ std::vector<BadCase> BadCases() {
 TEST_F(ArchiveExtract, BadArchivesFailAndLeaveDestinationAsItWas) {
   int n = 0;
   for (const BadCase& c : BadCases()) {
-    SCOPED_TRACE(c.label);
     std::string name = "BAD" + std::to_string(++n);
     if (!c.archive.empty()) PutArchive(name + ".lzh", c.archive);
-    WriteFile(dest_ + "first.txt", "old first");
-    WriteFile(dest_ + "second.txt", "old second");
-    auto before = Snapshot(dest_);
-    Result r = Extract(src_ + name, dest_);
-    EXPECT_NE(0, r.rc);
-    EXPECT_NE(std::string::npos, text::Find(r.reply, c.replyHas)) << ToUtf8(r.reply);
-    EXPECT_TRUE(text::IsValidCp932(r.reply));
-    EXPECT_EQ(before, Snapshot(dest_));
+    for (int lanes : {1, 4}) {
+      SCOPED_TRACE(std::string(c.label) + ", lanes " + std::to_string(lanes));
+      engine::SetArchiveLanes(lanes);
+      WriteFile(dest_ + "first.txt", "old first");
+      WriteFile(dest_ + "second.txt", "old second");
+      auto before = Snapshot(dest_);
+      Result r = Extract(src_ + name, dest_);
+      EXPECT_NE(0, r.rc);
+      EXPECT_NE(std::string::npos, text::Find(r.reply, c.replyHas)) << ToUtf8(r.reply);
+      EXPECT_TRUE(text::IsValidCp932(r.reply));
+      EXPECT_EQ(before, Snapshot(dest_));
+    }
+  }
+}
+
+// Members decode on several threads at once, yet what is installed, and
+// which failure is reported, are those of one member after another: the
+// first failure in archive order, whichever lane met it first.
+TEST_F(ArchiveExtract, LanesActAsOneMemberAfterAnother) {
+  std::vector<std::string> parts;  // each member's bytes, in order
+  for (int i = 0; i < 40; ++i) {
+    // Every seventh member is large, so that lanes finish out of order; the
+    // last bears the name of an earlier one and must win.
+    std::string name = i == 39 ? "M3.BIN" : "m" + std::to_string(i) + ".bin";
+    std::size_t size = i % 7 == 0 ? 400000 : 2000 + 100 * static_cast<std::size_t>(i);
+    parts.push_back(lzhtest::BuildMember(Stored(name, MixedData(size, static_cast<unsigned>(i)))));
+  }
+  auto archive = [&](std::vector<int> badCrc, int cutIn) {
+    std::string a;
+    for (int i = 0; i < static_cast<int>(parts.size()); ++i) {
+      std::string p = parts[static_cast<std::size_t>(i)];
+      for (int b : badCrc) {
+        if (b == i) p = Flip(p, p.size() - 10);
+      }
+      if (i == cutIn) return a + p.substr(0, p.size() / 2);
+      a += p;
+    }
+    return a + '\0';
+  };
+  struct Row {
+    const char* label;
+    std::string archive;
+    const char* replyHas;  // null: extracts
+  } rows[] = {
+      {"good", archive({}, -1), nullptr},
+      {"CRC errors in 5 and 20", archive({5, 20}, -1), "「m5.bin」"},
+      {"large first member bad, second too", archive({0, 1}, -1), "「m0.bin」"},
+      {"large first member good, second bad", archive({1}, -1), "「m1.bin」"},
+      {"CRC error in 25, cut in 30", archive({25}, 30), "「m25.bin」"},
+      {"cut in 30 alone", archive({}, 30), "「m30.bin」"},
+  };
+  int n = 0;
+  for (const Row& row : rows) {
+    PutArchive("L.lzh", row.archive);
+    std::map<std::string, std::string> oneLane;
+    for (int lanes : {1, 2, 4}) {
+      SCOPED_TRACE(std::string(row.label) + ", lanes " + std::to_string(lanes));
+      engine::SetArchiveLanes(lanes);
+      std::string dest = tmp_ / ("lanes" + std::to_string(++n) + "\\");
+      testing_support::MakeFolders(dest);
+      WriteFile(dest + "m3.bin", "old three");
+      Result r = Extract(src_ + "L", dest);
+      auto after = Snapshot(dest);
+      if (row.replyHas) {
+        EXPECT_NE(0, r.rc);
+        EXPECT_NE(std::string::npos, text::Find(r.reply, row.replyHas)) << ToUtf8(r.reply);
+        EXPECT_EQ("old three", after["m3.bin"]);
+        EXPECT_EQ(1u, after.size());
+      } else {
+        EXPECT_EQ(0, r.rc) << ToUtf8(r.reply);
+        EXPECT_EQ(39u, after.size());
+      }
+      if (lanes == 1) oneLane = after;
+      EXPECT_EQ(oneLane, after);
+    }
   }
 }
 
@@ -391,6 +458,8 @@ TEST_F(ArchiveExtract, WriterFailuresLeaveNothingInstalled) {
       {"CRC of the last", "C", os::Op::Write, 0, "CRC"},
       {"cut in the middle", "T", os::Op::Write, 0, "途中で切れています"},
   };
+  // Counted operations must come in archive order: one lane.
+  engine::SetArchiveLanes(1);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
     WriteFile(dest_ + "m1.bin", "old one");
@@ -404,6 +473,16 @@ TEST_F(ArchiveExtract, WriterFailuresLeaveNothingInstalled) {
     EXPECT_NE(std::string::npos, text::Find(r.reply, row.replyHas)) << ToUtf8(r.reply);
     EXPECT_EQ(before, Snapshot(dest_));
   }
+  // With several lanes the failing write falls to whichever member comes
+  // to it; nothing is installed all the same.
+  engine::SetArchiveLanes(4);
+  auto before = Snapshot(dest_);
+  os::InjectFault(os::Op::Write, writes / 2, os::Error::DiskFull);
+  Result r = Extract(src_ + "W", dest_);
+  os::ClearFaults();
+  EXPECT_NE(0, r.rc);
+  EXPECT_NE(std::string::npos, text::Find(r.reply, "ディスクの空き")) << ToUtf8(r.reply);
+  EXPECT_EQ(before, Snapshot(dest_));
 }
 
 // Windows: a target another program holds open cannot be replaced; the
