@@ -8,6 +8,7 @@
 #include <exception>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -248,10 +249,14 @@ class Lanes {
       return;
     }
     ArchiveFileReader fromFile(file_, headerReader_.Size(), job.offset, m.packedSize);
-    lzh::MemoryReader fromMemory(job.packed.data(), job.packed.size());
-    lzh::Input input(job.taken ? static_cast<lzh::Reader&>(fromMemory) : fromFile, inputBuffer);
-    LaneSink sink(*this, job.index, m.name, out, input, caller);
-    lzh::Status s = lzh::DecodeMember(input, m, &sink, workspace);
+    std::optional<lzh::Input> input;
+    if (job.taken) {
+      input.emplace(job.packed.data(), job.packed.size());
+    } else {
+      input.emplace(fromFile, inputBuffer);
+    }
+    LaneSink sink(*this, job.index, m.name, out, *input, caller);
+    lzh::Status s = lzh::DecodeMember(*input, m, &sink, workspace);
     Count(sink.Consumed());
     if (s == lzh::Status::Ok) {
       bool written = m.hasUnixTime ? out.SetTimeUnix(m.unixTime) : out.SetTimeDos(m.dosTime);

@@ -31,18 +31,22 @@ long long MemoryReader::Skip(std::uint64_t size) {
   return static_cast<long long>(n);
 }
 
-Input::Input(Reader& reader) : reader_(reader), own_(kBufferSize), buffer_(own_) {}
+Input::Input(Reader& reader) : reader_(&reader), own_(kBufferSize), buffer_(&own_) {}
 
-Input::Input(Reader& reader, std::vector<unsigned char>& buffer) : reader_(reader), buffer_(buffer) {
-  if (buffer_.size() != kBufferSize) buffer_.resize(kBufferSize);
+Input::Input(Reader& reader, std::vector<unsigned char>& buffer) : reader_(&reader), buffer_(&buffer) {
+  if (buffer_->size() != kBufferSize) buffer_->resize(kBufferSize);
 }
+
+Input::Input(const unsigned char* data, std::size_t size)
+    : reader_(nullptr), buffer_(nullptr), data_(data), end_(size), atEnd_(true) {}
 
 bool Input::Fill() {
   if (pos_ < end_) return true;
   if (atEnd_ || failed_) return false;
   consumedBefore_ += end_;
   pos_ = end_ = 0;
-  long long got = reader_.Read(buffer_.data(), buffer_.size());
+  data_ = buffer_->data();
+  long long got = reader_->Read(buffer_->data(), buffer_->size());
   if (got < 0) {
     failed_ = true;
     return false;
@@ -60,7 +64,7 @@ std::size_t Input::Read(void* dst, std::size_t size) {
   std::size_t done = 0;
   while (done < size && Fill()) {
     std::size_t n = std::min(size - done, end_ - pos_);
-    std::memcpy(out + done, buffer_.data() + pos_, n);
+    std::memcpy(out + done, data_ + pos_, n);
     pos_ += n;
     done += n;
   }
@@ -69,14 +73,14 @@ std::size_t Input::Read(void* dst, std::size_t size) {
 
 bool Input::PeekByte(unsigned char& c) {
   if (!Fill()) return false;
-  c = buffer_[pos_];
+  c = data_[pos_];
   return true;
 }
 
 std::size_t Input::Take(const unsigned char** data, std::size_t max) {
   if (max == 0 || !Fill()) return 0;
   std::size_t n = std::min(max, end_ - pos_);
-  *data = buffer_.data() + pos_;
+  *data = data_ + pos_;
   pos_ += n;
   return n;
 }
@@ -91,7 +95,7 @@ std::uint64_t Input::Skip(std::uint64_t size) {
   // The buffer is empty: let the reader skip the rest without copying.
   consumedBefore_ += end_;
   pos_ = end_ = 0;
-  long long got = reader_.Skip(size - done);
+  long long got = reader_->Skip(size - done);
   if (got < 0) {
     failed_ = true;
     return done;

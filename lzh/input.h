@@ -45,6 +45,9 @@ class Input {
   // Reads through `buffer` (made kBufferSize long), which the caller may
   // keep for the next Input, so that many small inputs allocate once.
   Input(Reader& reader, std::vector<unsigned char>& buffer);
+  // The `size` bytes at `data` (which must outlive the Input), handed out
+  // where they are, without a copy.
+  Input(const unsigned char* data, std::size_t size);
   Input(const Input&) = delete;
   Input& operator=(const Input&) = delete;
 
@@ -65,12 +68,13 @@ class Input {
  private:
   bool Fill();
 
-  Reader& reader_;
+  Reader* reader_;  // null: the bytes are all in memory
   std::vector<unsigned char> own_;
-  std::vector<unsigned char>& buffer_;
+  std::vector<unsigned char>* buffer_;
+  const unsigned char* data_ = nullptr;  // where the buffered bytes are
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
-  std::uint64_t consumedBefore_ = 0;  // bytes of the input before buffer_[0]
+  std::uint64_t consumedBefore_ = 0;  // bytes of the input before data_[0]
   bool failed_ = false;
   bool atEnd_ = false;
 };
