@@ -77,9 +77,10 @@ Staging::Outcome Staging::Install(bool replaceReadOnly, std::string& failedPath)
   // Existing files are matched without regard to case, as on Windows.
   // Our own temporary files are in the listing too; they are not files
   // the archive replaces, even when a member bears the name of one.
-  std::set<std::string> temps;
+  std::unordered_set<std::string> temps;
+  temps.reserve(entries_.size());
   for (const Entry& e : entries_) temps.insert(e.temp);
-  std::map<std::string, std::string> existing;  // upper-cased -> as on disk
+  std::unordered_map<std::string, std::string> existing;  // upper-cased -> as on disk
   for (const std::string& n : folder_.List()) {
     if (temps.count(n) == 0) existing.emplace(text::UpperAscii(n), n);
   }
@@ -100,6 +101,7 @@ Staging::Outcome Staging::Install(bool replaceReadOnly, std::string& failedPath)
   // A member may bear the very name of another member's temporary file:
   // move such a temporary file out of the way first. Fresh names avoid
   // every target from here on.
+  targets_.reserve(entries_.size());
   for (const Entry& e : entries_) targets_.insert(text::UpperAscii(e.target));
   for (Entry& e : entries_) {
     if (targets_.count(text::UpperAscii(e.temp)) == 0) continue;

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
-#include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "os/archive_io.h"
@@ -82,8 +82,8 @@ class Staging {
 
   os::ExtractFolder& folder_;
   std::vector<Entry> entries_;
-  std::map<std::string, std::size_t> byName_;  // upper-cased name -> entry
-  std::set<std::string> targets_;  // upper-cased names being installed
+  std::unordered_map<std::string, std::size_t> byName_;  // upper-cased name -> entry
+  std::unordered_set<std::string> targets_;  // upper-cased names being installed
 };
 
 }  // namespace engine
