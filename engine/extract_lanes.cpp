@@ -7,6 +7,7 @@
 #include <deque>
 #include <exception>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -26,9 +27,8 @@ constexpr int kMaxLanes = 4;
 // or refusal that ends the archive.
 struct Slot {
   lzh::Member member;
-  std::string temp;   // the finished temporary file, until the staging has it
-  bool done = false;  // decoded, written and closed
-  ExtractFailure failure;
+  std::string temp;  // the finished temporary file, until the staging has it
+  std::unique_ptr<ExtractFailure> failure;  // only for a member that failed
 };
 
 class Lanes;
@@ -98,13 +98,23 @@ class Lanes {
         break;  // fewer lanes, same result
       }
     }
+    // On every way out the other lanes are stopped and joined first.
+    struct Joined {
+      Lanes& lanes;
+      std::vector<std::thread>& threads;
+      ~Joined() {
+        if (std::none_of(threads.begin(), threads.end(), [](std::thread& t) { return t.joinable(); })) return;
+        lanes.StopAll();
+        for (std::thread& t : threads) t.join();
+      }
+    } joined{*this, threads};
     Guarded(true);
     WaitShowingProgress();
     for (std::thread& t : threads) t.join();
     if (thrown_) std::rethrow_exception(thrown_);
     for (Slot& s : slots_) {
-      if (s.failure.kind != ExtractFailure::Kind::None) {
-        failure = s.failure;
+      if (s.failure) {
+        failure = *s.failure;
         return members_;
       }
     }
@@ -159,9 +169,17 @@ class Lanes {
     } catch (...) {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!thrown_) thrown_ = std::current_exception();
-      stopAt_.store(0, std::memory_order_relaxed);
-      scanEnded_ = true;
+      StopAllLocked();
     }
+  }
+  void StopAll() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    StopAllLocked();
+  }
+  // No lane takes another member, and the one each is decoding is given up.
+  void StopAllLocked() {
+    stopAt_.store(0, std::memory_order_relaxed);
+    scanEnded_ = true;
   }
 
   void Work(bool caller) {
@@ -199,7 +217,7 @@ class Lanes {
         break;
       }
       if (s != lzh::Status::Ok) {
-        ExtractFailure& f = NewSlot(m).failure;
+        ExtractFailure& f = FailureOf(NewSlot(m));
         f.kind = ExtractFailure::Kind::Header;
         f.status = s;
         f.membersBefore = members_;
@@ -211,9 +229,10 @@ class Lanes {
       if (verdict == MemberVerdict::Directory || verdict == MemberVerdict::PassedOver) continue;
       Slot& slot = NewSlot(m);
       if (verdict != MemberVerdict::File) {
-        slot.failure.kind = ExtractFailure::Kind::Refused;
-        slot.failure.verdict = verdict;
-        slot.failure.member = m;
+        ExtractFailure& f = FailureOf(slot);
+        f.kind = ExtractFailure::Kind::Refused;
+        f.verdict = verdict;
+        f.member = m;
         scanEnded_ = true;
         break;
       }
@@ -273,7 +292,6 @@ class Lanes {
       }
       if (written) {
         slot.temp = temp;
-        slot.done = true;
         return;
       }
       sink.error = os::LastError();
@@ -289,8 +307,13 @@ class Lanes {
     }
   }
 
+  static ExtractFailure& FailureOf(Slot& slot) {
+    slot.failure = std::make_unique<ExtractFailure>();
+    return *slot.failure;
+  }
+
   void Fail(const Job& job, ExtractFailure::Kind kind, lzh::Status s, os::Error error) {
-    ExtractFailure& f = job.slot->failure;
+    ExtractFailure& f = FailureOf(*job.slot);
     f.kind = kind;
     f.status = s;
     f.member = job.slot->member;
