@@ -278,19 +278,14 @@ class Lanes {
     lzh::Status s = lzh::DecodeMember(*input, m, &sink, workspace);
     Count(sink.Consumed());
     if (s == lzh::Status::Ok) {
-      bool written = m.hasUnixTime ? out.SetTimeUnix(m.unixTime) : out.SetTimeDos(m.dosTime);
       // A time that cannot be set does not fail the member; a flush or
       // close that fails does (the data may not be on the disk).
-      (void)written;
-      written = out.Flush();
-      if (written) {
-        written = out.Close();
+      if (m.hasUnixTime) {
+        out.SetTimeUnix(m.unixTime);
       } else {
-        os::Error e = os::LastError();
-        out.Close();
-        os::SetLastError(e);
+        out.SetTimeDos(m.dosTime);
       }
-      if (written) {
+      if (out.Flush() && out.Close()) {
         slot.temp = temp;
         return;
       }
@@ -366,13 +361,13 @@ std::uint64_t LaneSink::Consumed() {
   return n;
 }
 
-}  // namespace
-
 int DefaultExtractLanes() {
   unsigned n = std::thread::hardware_concurrency();
   if (n == 0) n = 1;
   return static_cast<int>(std::min<unsigned>(n, kMaxLanes));
 }
+
+}  // namespace
 
 int ExtractMembers(os::InputFile& file, Staging& staging, const ExtractOptions& options, ExtractFailure& failure) {
   failure = ExtractFailure();

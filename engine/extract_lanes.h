@@ -52,7 +52,4 @@ struct ExtractOptions {
 // removed. The files are alike whatever the number of lanes.
 int ExtractMembers(os::InputFile& file, Staging& staging, const ExtractOptions& options, ExtractFailure& failure);
 
-// The number of lanes an extraction uses when options.lanes is 0.
-int DefaultExtractLanes();
-
 }  // namespace engine
