@@ -1,12 +1,28 @@
 #include "engine/archive_command.h"
 
-#include <cstring>
-
 #include "text/cp932.h"
 
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+// The characters a Windows file name may not hold, besides controls.
+bool IsReservedChar(unsigned char c) {
+  return c == '<' || c == '>' || c == ':' || c == '"' || c == '/' || c == '\\' || c == '|' || c == '?' || c == '*';
+}
+
+// Whether the first `length` bytes of `name` spell `upper` (capitals and
+// symbols) in either case. A double-byte character never matches: its lead
+// byte is no ASCII character.
+bool StemIs(const std::string& name, std::size_t length, const char* upper) {
+  std::size_t i = 0;
+  for (; i < length && upper[i]; ++i) {
+    char c = name[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upper[i]) return false;
+  }
+  return i == length && !upper[i];
+}
 
 }  // namespace
 
@@ -56,28 +72,35 @@ bool ParseArchiveCommand(const std::string& command, ArchiveCommand& out) {
 }
 
 bool IsAcceptableFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == ".." || !text::IsValidCp932(name)) return false;
-  for (std::size_t i = 0; i < name.size();) {
-    std::size_t n = text::CharLength(name, i);
-    if (n == 1) {
-      unsigned char c = static_cast<unsigned char>(name[i]);
-      if (c < 0x20 || std::strchr("<>:\"/\\|?*", c)) return false;
+  if (name.size() <= 2 && name.find_first_not_of('.') == std::string::npos) return false;  // "", "." and ".."
+  // One pass over the characters: each valid in the code page, none that a
+  // file name may not hold. `stemEnd` is where the first '.' stands.
+  const std::size_t size = name.size();
+  std::size_t stemEnd = size;
+  for (std::size_t i = 0; i < size; ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (text::IsLeadByte(c)) {
+      if (i + 1 >= size) return false;
+      unsigned char t = static_cast<unsigned char>(name[++i]);
+      if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+    } else if (c < 0x20 || c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      return false;
+    } else if (IsReservedChar(c)) {
+      return false;
+    } else if (c == '.' && stemEnd == size) {
+      stemEnd = i;
     }
-    i += n;
   }
   // The last character: a trail byte is never '.' or ' ', so a plain look works.
   char last = name.back();
   if (last == '.' || last == ' ') return false;
   // Device names stay devices whatever extension follows them.
-  std::string stem = name.substr(0, text::FindChar(name, '.'));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  stem = text::UpperAscii(stem);
+  while (stemEnd > 0 && name[stemEnd - 1] == ' ') --stemEnd;
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
   for (const char* d : kDevices) {
-    if (stem == d) return false;
+    if (StemIs(name, stemEnd, d)) return false;
   }
-  if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-      stem[3] >= '1' && stem[3] <= '9') {
+  if (stemEnd == 4 && (StemIs(name, 3, "COM") || StemIs(name, 3, "LPT")) && name[3] >= '1' && name[3] <= '9') {
     return false;
   }
   return true;

@@ -22,16 +22,10 @@ std::uint64_t U64(const unsigned char* p) {
 // and '/' standing as characters of their own (a trail byte can be 0x5C) and
 // 0xFF, which is never part of a double-byte character.
 void SplitStoredPath(const std::string& raw, std::string& dir, std::string& name) {
-  std::string path;
-  path.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size();) {
-    std::size_t n = text::CharLength(raw, i);
-    if (n == 1 && (raw[i] == '/' || static_cast<unsigned char>(raw[i]) == 0xFF)) {
-      path += '\\';
-    } else {
-      path.append(raw, i, n);
-    }
-    i += n;
+  // Each separator stays one byte, so the path is the raw one changed in place.
+  std::string path = raw;
+  for (std::size_t i = 0; i < path.size(); i += text::CharLength(path, i)) {
+    if (path[i] == '/' || static_cast<unsigned char>(path[i]) == 0xFF) path[i] = '\\';
   }
   std::size_t cut = text::FindLastSeparator(path);
   if (cut == std::string::npos) {

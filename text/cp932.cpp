@@ -4,15 +4,6 @@
 
 namespace text {
 
-bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-std::size_t CharLength(const std::string& s, std::size_t i) {
-  if (i + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[i]))) return 2;
-  return 1;
-}
-
 std::string UpperAscii(const std::string& s) {
   std::string out = s;
   for (std::size_t i = 0; i < out.size();) {

@@ -12,11 +12,15 @@
 namespace text {
 
 // True for a byte that starts a double-byte character (0x81-0x9F, 0xE0-0xFC).
-bool IsLeadByte(unsigned char c);
+inline bool IsLeadByte(unsigned char c) {
+  return static_cast<unsigned char>(c - 0x81) <= 0x9F - 0x81 || static_cast<unsigned char>(c - 0xE0) <= 0xFC - 0xE0;
+}
 
 // Length in bytes of the character that starts at s[i]: 2 for a lead byte
 // followed by another byte, else 1.
-std::size_t CharLength(const std::string& s, std::size_t i);
+inline std::size_t CharLength(const std::string& s, std::size_t i) {
+  return (i + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[i]))) ? 2 : 1;
+}
 
 // Letters a-z become A-Z; double-byte characters are left whole.
 std::string UpperAscii(const std::string& s);
