@@ -95,7 +95,7 @@ bool ReadCLengths(BitReader& br, const HuffTable& pre, HuffTable& table) {
     if (c <= 2) {
       unsigned zeros = c == 0 ? 1 : c == 1 ? br.Get(4) + 3 : br.Get(kCBits) + 20;
       if (i + zeros > n) return false;
-      while (zeros--) len[i++] = 0;
+      i += zeros;  // `len` starts zeroed
     } else {
       len[i++] = static_cast<unsigned char>(c - 2);
     }

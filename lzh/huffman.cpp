@@ -13,12 +13,36 @@ std::uint64_t Little(std::uint64_t v) {
 #endif
 }
 
+// Calls f(symbol, length) for every symbol of nonzero length, in order,
+// looking at eight lengths at a time: a mask of the nonzero ones skips the
+// unused symbols, which are most of a small block's alphabet.
+template <typename F>
+void ForEachUsed(const unsigned char* lengths, unsigned n, F&& f) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  for (unsigned base = 0; base < n; base += 8) {
+    std::uint64_t eight = 0;
+    if (n - base >= 8) {
+      std::memcpy(&eight, lengths + base, 8);
+      eight = Little(eight);
+    } else {
+      for (unsigned i = 0; base + i < n; ++i) eight |= static_cast<std::uint64_t>(lengths[base + i]) << (8 * i);
+    }
+    // The top bit of each byte: set where that length is not zero.
+    std::uint64_t nonzero = (((eight & kLow7) + kLow7) | eight) & ~kLow7;
+    while (nonzero) {
+      unsigned i = static_cast<unsigned>(__builtin_ctzll(nonzero)) >> 3;
+      nonzero &= nonzero - 1;
+      f(base + i, lengths[base + i]);
+    }
+  }
+}
+
 }  // namespace
 
 bool HuffTable::Build(const unsigned char* lengths, unsigned n, unsigned bits) {
   // Lengths over 16 are all counted in count[17], which must stay empty.
   unsigned count[18] = {};
-  for (unsigned i = 0; i < n; ++i) ++count[std::min<unsigned>(lengths[i], 17)];
+  ForEachUsed(lengths, n, [&count](unsigned, unsigned len) { ++count[std::min(len, 17u)]; });
   if (count[17]) return false;
   unsigned maxLen = 16;
   while (maxLen > 0 && count[maxLen] == 0) --maxLen;
@@ -53,8 +77,6 @@ bool HuffTable::Build(const unsigned char* lengths, unsigned n, unsigned bits) {
 
   unsigned next[18] = {};
   for (unsigned len = 1; len <= 16; ++len) next[len + 1] = (next[len] + count[len]) << 1;
-  // Symbols in order, eight lengths at a time: a mask of the nonzero ones
-  // skips the unused symbols, which are most of a small block's alphabet.
   auto place = [&](unsigned sym, unsigned len) {
     unsigned code = next[len]++;
     std::uint32_t entry = (sym << 8) | len;
@@ -70,32 +92,22 @@ bool HuffTable::Build(const unsigned char* lengths, unsigned n, unsigned bits) {
       first = table + primary + (prefix - shortEnd) * subSize + (low << (subBits_ - extra));
       span = std::size_t{1} << (subBits_ - extra);
     }
-    if (span >= 4) {
-      // Spans are powers of two: four entries per 16-byte store.
+    if (span >= 8) {
+      // Spans are powers of two: eight entries per step, in two 16-byte stores.
       const std::uint32_t four[4] = {entry, entry, entry, entry};
-      for (std::size_t k = 0; k < span; k += 4) std::memcpy(first + k, four, 16);
+      for (std::size_t k = 0; k < span; k += 8) {
+        std::memcpy(first + k, four, 16);
+        std::memcpy(first + k + 4, four, 16);
+      }
+    } else if (span == 4) {
+      const std::uint32_t four[4] = {entry, entry, entry, entry};
+      std::memcpy(first, four, 16);
     } else {
       first[0] = entry;
       first[span - 1] = entry;
     }
   };
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  for (unsigned base = 0; base < n; base += 8) {
-    std::uint64_t eight = 0;
-    if (n - base >= 8) {
-      std::memcpy(&eight, lengths + base, 8);
-      eight = Little(eight);
-    } else {
-      for (unsigned i = 0; base + i < n; ++i) eight |= static_cast<std::uint64_t>(lengths[base + i]) << (8 * i);
-    }
-    // The top bit of each byte: set where that length is not zero.
-    std::uint64_t nonzero = (((eight & kLow7) + kLow7) | eight) & ~kLow7;
-    while (nonzero) {
-      unsigned i = static_cast<unsigned>(__builtin_ctzll(nonzero)) >> 3;
-      nonzero &= nonzero - 1;
-      place(base + i, lengths[base + i]);
-    }
-  }
+  ForEachUsed(lengths, n, place);
   return true;
 }
 
