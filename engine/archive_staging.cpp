@@ -1,5 +1,6 @@
 #include "engine/archive_staging.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "os/os.h"
@@ -11,15 +12,21 @@ bool IsSeparator(const std::string& s, std::size_t i) {
   return text::CharLength(s, i) == 1 && (s[i] == '\\' || s[i] == '/');
 }
 
-std::string Hex(unsigned v) {
+// `prefix`, `v` in capital hexadecimal digits, then `suffix`.
+std::string WithHex(const char* prefix, unsigned v, const char* suffix) {
   static const char digits[] = "0123456789ABCDEF";
-  std::string s;
+  std::string s = prefix;
+  const std::size_t start = s.size();
   do {
-    s.insert(s.begin(), digits[v & 0xF]);
+    s += digits[v & 0xF];
     v >>= 4;
   } while (v);
-  return s;
+  std::reverse(s.begin() + static_cast<std::ptrdiff_t>(start), s.end());
+  return s.append(suffix);
 }
+
+// How every temporary file's name begins.
+constexpr char kTempPrefix[] = "~brx";
 
 }  // namespace
 
@@ -63,21 +70,22 @@ bool Staging::CreateTemp(os::FolderFile& file, std::string& name) {
 }
 
 void Staging::Add(const std::string& temp, const std::string& name) {
-  auto known = byName_.emplace(text::UpperAscii(name), entries_.size());
+  std::string key = text::UpperAscii(name);
+  auto known = byName_.emplace(key, entries_.size());
   if (!known.second) {
     Entry& e = entries_[known.first->second];
     RemoveOwn(e.temp);
     e.temp = temp;
     return;
   }
-  entries_.push_back(Entry{temp, name, std::string(), std::string(), false, false});
+  entries_.push_back(Entry{temp, name, std::move(key), std::string(), std::string(), false, false});
 }
 
 Staging::Outcome Staging::Install(bool replaceReadOnly, std::string& failedPath) {
   // Existing files are matched without regard to case, as on Windows.
   // Our own temporary files are in the listing too; they are not files
   // the archive replaces, even when a member bears the name of one.
-  std::unordered_set<std::string> temps;
+  std::unordered_set<std::string_view> temps;
   temps.reserve(entries_.size());
   for (const Entry& e : entries_) temps.insert(e.temp);
   std::unordered_map<std::string, std::string> existing;  // upper-cased -> as on disk
@@ -85,7 +93,7 @@ Staging::Outcome Staging::Install(bool replaceReadOnly, std::string& failedPath)
     if (temps.count(n) == 0) existing.emplace(text::UpperAscii(n), n);
   }
   for (Entry& e : entries_) {
-    auto found = existing.find(text::UpperAscii(e.name));
+    auto found = existing.empty() ? existing.end() : existing.find(e.key);
     e.exists = found != existing.end();
     e.target = e.exists ? found->second : e.name;
     if (!e.exists) continue;
@@ -102,9 +110,15 @@ Staging::Outcome Staging::Install(bool replaceReadOnly, std::string& failedPath)
   // move such a temporary file out of the way first. Fresh names avoid
   // every target from here on.
   targets_.reserve(entries_.size());
-  for (const Entry& e : entries_) targets_.insert(text::UpperAscii(e.target));
+  // (A target is the member's name or an existing file's spelling of it:
+  // either way its key is the member's.)
+  bool targetLikeTemp = false;  // only a name of the temporary files' form can be one
+  for (const Entry& e : entries_) {
+    targetLikeTemp = targetLikeTemp || text::EqualsNoCaseAscii(e.key.substr(0, sizeof kTempPrefix - 1), kTempPrefix);
+    targets_.insert(e.key);
+  }
   for (Entry& e : entries_) {
-    if (targets_.count(text::UpperAscii(e.temp)) == 0) continue;
+    if (!targetLikeTemp || targets_.count(text::UpperAscii(e.temp)) == 0) continue;
     std::string moved = NextUnusedName();
     if (!folder_.Rename(e.temp, moved)) {
       failedPath = folder_.Path() + e.target;
@@ -147,7 +161,7 @@ Staging::Outcome Staging::Install(bool replaceReadOnly, std::string& failedPath)
 
 std::string Staging::NextName() {
   static std::atomic<unsigned> serial{0};
-  return "~brx" + Hex(++serial & 0xFFFFF) + ".tmp";
+  return WithHex(kTempPrefix, ++serial & 0xFFFFF, ".tmp");
 }
 
 std::string Staging::NextUnusedName() {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -63,6 +64,7 @@ class Staging {
   struct Entry {
     std::string temp;
     std::string name;
+    std::string key;     // the name upper-cased, as names are matched
     std::string target;  // the name on disk: an existing file's own spelling
     std::string backup;  // the replaced file, kept until every member is in place
     bool installed;

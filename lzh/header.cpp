@@ -29,7 +29,7 @@ void SplitStoredPath(const std::string& raw, std::string& dir, std::string& name
   }
   std::size_t cut = text::FindLastSeparator(path);
   if (cut == std::string::npos) {
-    name = path;
+    name = std::move(path);
   } else {
     dir += path.substr(0, cut + 1);
     name = path.substr(cut + 1);

@@ -159,12 +159,13 @@ std::vector<std::string> ExtractFolder::List() {
 bool ExtractFolder::CreateNew(const std::string& name, FolderFile& file) {
   file.impl_.reset();
   if (detail::InjectedFailure(Op::Create)) return false;
-  Fd fd(::openat(impl_->dir.get(), Native(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  std::string native = Native(name);
+  Fd fd(::openat(impl_->dir.get(), native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (!fd.valid()) return Fail(errno);
   file.impl_ = std::make_unique<FolderFile::Impl>();
   file.impl_->fd = std::move(fd);
   std::lock_guard<std::mutex> lock(impl_->mutex);
-  impl_->created.insert(Native(name));
+  impl_->created.insert(std::move(native));
   return true;
 }
 
@@ -177,10 +178,15 @@ bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
   // A new file going to a name nothing holds (nor held before) keeps its
   // permissions: one call, refused when the name is taken after all, and
   // then the general way below. File systems without the flag refuse it too.
+  // The name noted as ours moves with the file (its node is reused).
+  auto moveOwn = [this, &src, &dst] {
+    auto node = impl_->created.extract(src);
+    node.value() = dst;
+    impl_->created.insert(std::move(node));
+  };
   if (ours && impl_->movedAway.count(dst) == 0 &&
       ::renameat2(dir, src.c_str(), dir, dst.c_str(), RENAME_NOREPLACE) == 0) {
-    impl_->created.erase(src);
-    impl_->created.insert(dst);
+    moveOwn();
     return true;
   }
   struct stat st;
@@ -196,10 +202,7 @@ bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
     impl_->movedAway[src] = st.st_mode & 07777;
   }
   if (::renameat(dir, src.c_str(), dir, dst.c_str()) != 0) return Fail(errno);
-  if (ours) {
-    impl_->created.erase(src);
-    impl_->created.insert(dst);
-  }
+  if (ours) moveOwn();
   return true;
 }
 
