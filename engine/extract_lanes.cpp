@@ -361,10 +361,13 @@ std::uint64_t LaneSink::Consumed() {
   return n;
 }
 
+// One lane more than there are processors: a lane waiting in the file
+// system (a directory lock, a page of the new file) leaves its processor to
+// another. A single processor keeps the single lane.
 int DefaultExtractLanes() {
   unsigned n = std::thread::hardware_concurrency();
-  if (n == 0) n = 1;
-  return static_cast<int>(std::min<unsigned>(n, kMaxLanes));
+  if (n <= 1) return 1;
+  return static_cast<int>(std::min<unsigned>(n + 1, kMaxLanes));
 }
 
 }  // namespace
