@@ -37,4 +37,17 @@ lzh::NewMember MemberFromFile(const std::string& path, const std::string& name, 
   return m;
 }
 
+lzh::EncodeStatus AddFromFile(lzh::ArchiveWriter& writer, const lzh::NewMember& member, const std::string& source,
+                              lzh::AddedMember* added, bool& openFailed) {
+  openFailed = false;
+  if (member.directory) return writer.Add(member, nullptr, added);
+  os::InputFile file;
+  if (!file.Open(source)) {
+    openFailed = true;
+    return lzh::EncodeStatus::ReadError;
+  }
+  FileEncodeSource data(file);
+  return writer.Add(member, &data, added);
+}
+
 }  // namespace engine

@@ -1,5 +1,5 @@
-// Files and folders as the LZH encoder's input and the archive writer's
-// output, for the tools that make archives (brelix-cli archive, pack).
+// Files and folders as the LZH encoder's input, for the tools that make
+// archives (brelix-cli archive, pack).
 #pragma once
 
 #include <cstddef>
@@ -25,18 +25,6 @@ class FileEncodeSource : public lzh::Source {
   os::InputFile& file_;
 };
 
-// An archive being written; the writer seeks back to finish headers.
-class FileArchiveOutput : public lzh::Output {
- public:
-  explicit FileArchiveOutput(os::OutputFile& file) : file_(file) {}
-  bool Write(const void* data, std::size_t size) override { return file_.Write(data, size); }
-  bool Seek(std::uint64_t offset) override { return file_.Seek(offset); }
-  bool Truncate() override { return file_.Truncate(); }
-
- private:
-  os::OutputFile& file_;
-};
-
 // One member to be made from the file system.
 struct FolderMember {
   std::string source;  // the file or folder on disk
@@ -52,5 +40,11 @@ void ListFolderMembers(const std::string& folder, const std::string& prefix, std
 // The header fields of a member made from `path`: its last-write time, and
 // its read-only, hidden and system attributes (archive is always set).
 lzh::NewMember MemberFromFile(const std::string& path, const std::string& name, bool directory);
+
+// Adds `member` to `writer` with the data of the file `source` (a folder
+// member has none). `openFailed` is set when the file could not be opened;
+// the status is then ReadError.
+lzh::EncodeStatus AddFromFile(lzh::ArchiveWriter& writer, const lzh::NewMember& member, const std::string& source,
+                              lzh::AddedMember* added, bool& openFailed);
 
 }  // namespace engine

@@ -149,39 +149,26 @@ struct Lane {
   Lane(Shared& s, const lzh::EncodeOptions& options) : out(s), writer(out, options) {}
   LaneOutput out;
   lzh::ArchiveWriter writer;
-  // The lane's first failure, if any.
-  bool failed = false;
-  std::size_t failedMember = 0;
-  lzh::EncodeStatus status = lzh::EncodeStatus::Ok;
-  bool openFailed = false;
-  std::uint64_t original = 0;
-  std::uint64_t packed = 0;
+  LaneResult result;  // the lane's own sizes, and its first failure
 
   bool Encode(std::size_t i, const LaneInput& input) {
     out.BeginMember(i);
     lzh::AddedMember added;
-    lzh::EncodeStatus st;
-    if (input.member.directory) {
-      st = writer.Add(input.member, nullptr, &added);
-    } else {
-      os::InputFile file;
-      if (!file.Open(input.source)) return Failed(i, lzh::EncodeStatus::ReadError, true);
-      FileEncodeSource source(file);
-      st = writer.Add(input.member, &source, &added);
-    }
+    bool openFailed;
+    lzh::EncodeStatus st = AddFromFile(writer, input.member, input.source, &added, openFailed);
     // A lane stopped by another's failure reports nothing of its own.
-    if (st != lzh::EncodeStatus::Ok) return out.Stopped() ? false : Failed(i, st, false);
-    original += added.originalSize;
-    packed += added.packedSize;
+    if (st != lzh::EncodeStatus::Ok) return out.Stopped() ? false : Failed(i, st, openFailed);
+    result.original += added.originalSize;
+    result.packed += added.packedSize;
     if (!out.EndMember()) return out.Stopped() ? false : Failed(i, lzh::EncodeStatus::WriteError, false);
     return true;
   }
 
   bool Failed(std::size_t i, lzh::EncodeStatus st, bool open) {
-    failed = true;
-    failedMember = i;
-    status = st;
-    openFailed = open;
+    result.ok = false;
+    result.failedMember = i;
+    result.status = st;
+    result.openFailed = open;
     out.Fail();
     return false;
   }
@@ -232,16 +219,17 @@ LaneResult WriteArchiveInLanes(os::OutputFile& file, const lzh::EncodeOptions& o
 
   LaneResult result;
   for (const auto& lane : lanes) {
-    result.original += lane->original;
-    result.packed += lane->packed;
+    const LaneResult& own = lane->result;
     // The failure reported is the one earliest in the archive that is not
     // merely a consequence of another lane's.
-    if (lane->failed && (result.ok || lane->failedMember < result.failedMember)) {
+    if (!own.ok && (result.ok || own.failedMember < result.failedMember)) {
       result.ok = false;
-      result.failedMember = lane->failedMember;
-      result.status = lane->status;
-      result.openFailed = lane->openFailed;
+      result.failedMember = own.failedMember;
+      result.status = own.status;
+      result.openFailed = own.openFailed;
     }
+    result.original += own.original;
+    result.packed += own.packed;
   }
   if (!result.ok) return result;
   // The end marker goes after the last member, through the first lane.

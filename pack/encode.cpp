@@ -27,17 +27,11 @@ bool Builder::EncodeOne(const engine::FolderMember& m, Blob& blob) {
   ScratchOutput out(scratch_, scratchEnd_);
   lzh::ArchiveWriter writer(out, eo);
   const lzh::NewMember member = engine::MemberFromFile(m.source, m.name, m.directory);
-  lzh::EncodeStatus s;
-  if (m.directory) {
-    s = writer.Add(member, nullptr);
-  } else {
-    os::InputFile in;
-    if (!in.Open(m.source)) {
-      Fail(shown, 0, "読めません。", "cannot be read.");
-      return false;
-    }
-    engine::FileEncodeSource src(in);
-    s = writer.Add(member, &src);
+  bool openFailed;
+  lzh::EncodeStatus s = engine::AddFromFile(writer, member, m.source, nullptr, openFailed);
+  if (openFailed) {
+    Fail(shown, 0, "読めません。", "cannot be read.");
+    return false;
   }
   if (s == lzh::EncodeStatus::Ok) s = writer.Finish();
   if (s != lzh::EncodeStatus::Ok) {

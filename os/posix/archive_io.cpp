@@ -175,15 +175,15 @@ bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
   const int dir = impl_->dir.get();
   const std::string src = Native(from), dst = Native(to);
   const bool ours = impl_->created.count(src) != 0;
-  // A new file going to a name nothing holds (nor held before) keeps its
-  // permissions: one call, refused when the name is taken after all, and
-  // then the general way below. File systems without the flag refuse it too.
   // The name noted as ours moves with the file (its node is reused).
   auto moveOwn = [this, &src, &dst] {
     auto node = impl_->created.extract(src);
     node.value() = dst;
     impl_->created.insert(std::move(node));
   };
+  // A new file going to a name nothing holds (nor held before) keeps its
+  // permissions: one call, refused when the name is taken after all, and
+  // then the general way below. File systems without the flag refuse it too.
   if (ours && impl_->movedAway.count(dst) == 0 &&
       ::renameat2(dir, src.c_str(), dir, dst.c_str(), RENAME_NOREPLACE) == 0) {
     moveOwn();
@@ -208,9 +208,10 @@ bool ExtractFolder::Rename(const std::string& from, const std::string& to) {
 
 bool ExtractFolder::Remove(const std::string& name) {
   if (detail::InjectedFailure(Op::Remove)) return false;
-  if (::unlinkat(impl_->dir.get(), Native(name).c_str(), 0) != 0) return Fail(errno);
+  const std::string native = Native(name);
+  if (::unlinkat(impl_->dir.get(), native.c_str(), 0) != 0) return Fail(errno);
   std::lock_guard<std::mutex> lock(impl_->mutex);
-  impl_->created.erase(Native(name));
+  impl_->created.erase(native);
   return true;
 }
 
