@@ -3,7 +3,6 @@
 // the other lane waiting for ever.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,12 +17,7 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-std::string Noise(std::size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
-}
+using lzhtest::Noise;
 
 std::string Text(std::size_t n) {
   std::string s;

@@ -18,13 +18,6 @@ struct Sample {
   bool compressible = false;  // must come out with the chosen method
 };
 
-std::string Noise(std::size_t size, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(size, '\0');
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
-}
-
 // Records of a program-like binary: counters, zeros, repeated opcodes.
 std::string BinaryLike(std::size_t size) {
   std::string s;

@@ -279,6 +279,14 @@ inline std::string BuildArchive(const std::vector<HandMember>& members, bool end
   return a;
 }
 
+// `size` random bytes: data that does not compress.
+inline std::string Noise(std::size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s(size, '\0');
+  for (char& c : s) c = static_cast<char>(rng());
+  return s;
+}
+
 // Test content: text, binary noise, long runs and Japanese text.
 inline std::string MixedData(std::size_t size, unsigned seed) {
   std::mt19937 rng(seed);
