@@ -2,7 +2,10 @@
 # Extraction benchmark: brelix-cli extract against lhasa, bsdtar (libarchive)
 # and 7z on the same archives. Prints a table of median wall time, median CPU
 # time (user + system), output MB/s (from the wall time) and median peak
-# memory (maximum resident set size) per tool and archive.
+# memory (maximum resident set size) per tool and archive. The row
+# "files" is no tool: bench/files_only.cpp making the same files the way
+# brelix-cli does (temporary files on the same threads, then renamed into
+# place) with no decoding, the floor under our time.
 #
 # usage: bench/archive_bench.sh [RUNS]        (default 5 runs per cell)
 # Environment: BRELIX_CLI (default build-lzh/cli/brelix-cli), BENCH_DIR
@@ -22,6 +25,7 @@ done
 [ -x "$cli" ] || { echo "build brelix-cli first: cmake --build build-lzh --target brelix-cli" >&2; exit 1; }
 mkdir -p "$work"
 cd "$work"
+c++ -std=c++17 -O2 -pthread -o files_only "$root/bench/files_only.cpp"
 
 source "$root/bench/mixed_corpus.sh"
 make_mixed_corpus
@@ -62,16 +66,18 @@ median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+
 # The tools take turns run by run, so that a change of load on a shared
 # machine falls on every tool alike; "x bsdtar" is bsdtar's median wall time
 # divided by the tool's.
-tools="brelix lhasa bsdtar 7z"
+tools="brelix files lhasa bsdtar 7z"
 printf '%-16s %-9s %10s %10s %10s %10s %9s\n' archive tool "wall s" "cpu s" "MB/s" "peak MB" "x bsdtar"
 for arc in mixed_lh5.lzh mixed_lh6.lzh mixed_lh7.lzh small_lh5.lzh; do
   # Output size from our own listing.
   bytes=$("$cli" list "$arc" | awk 'NR>1 {s+=$2} END {print s}')
+  "$cli" list "$arc" | awk 'NR>1 {print $2, $NF}' > "files_$arc.txt"
   for tool in $tools; do : > "times_$tool.txt"; : > "cpus_$tool.txt"; : > "mems_$tool.txt"; done
   for ((i = 0; i < runs; i++)); do
     for tool in $tools; do
       case $tool in
         brelix) r=$(measure out "$cli" extract "$work/$arc" "$work/out") ;;
+        files) r=$(measure out ./files_only out "files_$arc.txt") ;;
         lhasa) r=$(cd "$work" && measure out sh -c "cd out && exec lhasa xq ../$arc") ;;
         bsdtar) r=$(measure out bsdtar xf "$arc" -C out) ;;
         7z) r=$(measure out 7z x -y -oout "$arc") ;;
