@@ -80,10 +80,8 @@ bool IsAcceptableFileName(const std::string& name) {
   for (std::size_t i = 0; i < size; ++i) {
     unsigned char c = static_cast<unsigned char>(name[i]);
     if (text::IsLeadByte(c)) {
-      if (i + 1 >= size) return false;
-      unsigned char t = static_cast<unsigned char>(name[++i]);
-      if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
-    } else if (c < 0x20 || c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      if (i + 1 >= size || !text::IsValidTrailByte(static_cast<unsigned char>(name[++i]))) return false;
+    } else if (c < 0x20 || !text::IsValidSingleByte(c)) {
       return false;
     } else if (IsReservedChar(c)) {
       return false;

@@ -102,11 +102,9 @@ bool IsValidCp932(const std::string& s) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(c)) {
-      if (i + 1 >= s.size()) return false;
-      unsigned char t = static_cast<unsigned char>(s[i + 1]);
-      if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+      if (i + 1 >= s.size() || !IsValidTrailByte(static_cast<unsigned char>(s[i + 1]))) return false;
       ++i;
-    } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
+    } else if (!IsValidSingleByte(c)) {
       return false;
     }
   }

@@ -16,6 +16,13 @@ inline bool IsLeadByte(unsigned char c) {
   return static_cast<unsigned char>(c - 0x81) <= 0x9F - 0x81 || static_cast<unsigned char>(c - 0xE0) <= 0xFC - 0xE0;
 }
 
+// True for a byte that may follow a lead byte (0x40-0xFC but 0x7F).
+inline bool IsValidTrailByte(unsigned char c) { return c >= 0x40 && c != 0x7F && c <= 0xFC; }
+
+// True for a byte that is a character on its own (ASCII and the half-width
+// katakana; not 0x80, 0xA0 or 0xFD-0xFF). Lead bytes are not.
+inline bool IsValidSingleByte(unsigned char c) { return !IsLeadByte(c) && c != 0x80 && c != 0xA0 && c < 0xFD; }
+
 // Length in bytes of the character that starts at s[i]: 2 for a lead byte
 // followed by another byte, else 1.
 inline std::size_t CharLength(const std::string& s, std::size_t i) {
